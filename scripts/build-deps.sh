@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# Cross-builds the third-party libraries from Debian's source packages for both Windows targets.
+# Results go into a cache outside the clone, one folder per package version and target, so that a
+# second run only checks that the stamps are there.
+#
+#   scripts/build-deps.sh            -> prints the prefix of the cache on its last line
+#
+# Layout: $CACHE/<name>-<debian version>/<triplet>/{include,lib}
+set -euo pipefail
+
+CACHE=${TESSMARK_DEPS_CACHE:-/var/cache/tessmark-deps}
+TRIPLETS=(x86_64-w64-mingw32 i686-w64-mingw32)
+JOBS=$(nproc)
+mkdir -p "$CACHE/src"
+
+log() { echo "[deps] $*" >&2; }
+
+# Version of a source package as apt would fetch it (the newest candidate).
+src_version() {
+  apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/{print $2}' | sort -V | tail -n 1
+}
+
+# Unpacks a source package once into $CACHE/src/<pkg>-<version>; echoes that folder.
+fetch_source() {
+  local pkg=$1 ver=$2 dir="$CACHE/src/$1-$2"
+  if [ ! -f "$dir/.unpacked" ]; then
+    log "fetching source $pkg $ver"
+    rm -rf "$dir" "$dir.tmp"; mkdir -p "$dir.tmp"
+    (cd "$dir.tmp" && apt-get source -qq "$pkg=$ver" >/dev/null 2>&1 || apt-get source -qq "$pkg=$ver")
+    local top; top=$(find "$dir.tmp" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+    mv "$top" "$dir"; rm -rf "$dir.tmp"
+    touch "$dir/.unpacked"
+  fi
+  echo "$dir"
+}
+
+toolchain_file() { echo "$(cd "$(dirname "$0")/.." && pwd)/cmake/toolchain-$1.cmake"; }
+
+build_curl() {
+  local t=$1 src=$2 out=$3
+  cmake -S "$src" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$out" \
+    -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
+    -DCURL_USE_OPENSSL=OFF -DCURL_USE_SCHANNEL=OFF -DCURL_USE_MBEDTLS=OFF -DCURL_USE_WOLFSSL=OFF \
+    -DCURL_USE_BEARSSL=OFF -DCURL_USE_NSS=OFF -DCURL_USE_GSSAPI=OFF -DCURL_USE_LIBSSH2=OFF \
+    -DCURL_USE_LIBSSH=OFF -DUSE_NGHTTP2=OFF -DUSE_NGTCP2=OFF -DUSE_QUICHE=OFF -DUSE_MSH3=OFF \
+    -DCURL_ZLIB=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DUSE_LIBIDN2=OFF -DUSE_WIN32_IDN=OFF \
+    -DENABLE_UNIX_SOCKETS=OFF -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON \
+    -DCURL_DISABLE_FTP=ON -DCURL_DISABLE_TELNET=ON -DCURL_DISABLE_DICT=ON -DCURL_DISABLE_TFTP=ON \
+    -DCURL_DISABLE_GOPHER=ON -DCURL_DISABLE_POP3=ON -DCURL_DISABLE_IMAP=ON -DCURL_DISABLE_SMTP=ON \
+    -DCURL_DISABLE_RTSP=ON -DCURL_DISABLE_MQTT=ON -DCURL_DISABLE_SMB=ON \
+    -DCURL_DISABLE_FILE=OFF -DCURL_DISABLE_HTTP=OFF -DCURL_DISABLE_ALTSVC=ON -DCURL_DISABLE_HSTS=ON \
+    -DCURL_DISABLE_NTLM=ON -DCURL_DISABLE_KERBEROS_AUTH=ON -DCURL_DISABLE_NEGOTIATE_AUTH=ON \
+    -DCURL_CA_PATH=none -DCURL_CA_BUNDLE=none >"$out/configure.log" 2>&1
+  cmake --build "$out/build" -j "$JOBS" >"$out/build.log" 2>&1
+  cmake --install "$out/build" >"$out/install.log" 2>&1
+}
+
+build_jsoncpp() {
+  local t=$1 src=$2 out=$3
+  cmake -S "$src" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$out" \
+    -DBUILD_SHARED_LIBS=OFF -DBUILD_STATIC_LIBS=ON -DBUILD_OBJECT_LIBS=OFF \
+    -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF \
+    -DJSONCPP_WITH_CMAKE_PACKAGE=OFF >"$out/configure.log" 2>&1
+  cmake --build "$out/build" -j "$JOBS" >"$out/build.log" 2>&1
+  cmake --install "$out/build" >"$out/install.log" 2>&1
+}
+
+build_gtest() {
+  local t=$1 src=$2 out=$3
+  cmake -S "$src" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$out" -DBUILD_SHARED_LIBS=OFF \
+    -Dgtest_disable_pthreads=OFF >"$out/configure.log" 2>&1
+  cmake --build "$out/build" -j "$JOBS" >"$out/build.log" 2>&1
+  cmake --install "$out/build" >"$out/install.log" 2>&1
+}
+
+# A few C files compiled straight into a static library.
+build_c_files() {
+  local t=$1 out=$2 lib=$3; shift 3
+  mkdir -p "$out/obj" "$out/lib"
+  local objs=() f o
+  for f in "$@"; do
+    o="$out/obj/$(basename "${f%.c}").o"
+    "$t-gcc-posix" -O2 -DNDEBUG $CFLAGS_EXTRA -c "$f" -o "$o"
+    objs+=("$o")
+  done
+  rm -f "$out/lib/$lib"
+  "$t-ar" rcs "$out/lib/$lib" "${objs[@]}"
+}
+
+build_minizip() {
+  local t=$1 src=$2 out=$3
+  mkdir -p "$out/include/minizip"
+  cp "$src/unzip.h" "$src/ioapi.h" "$out/include/minizip/"
+  CFLAGS_EXTRA="-I$src -DNOCRYPT -DNOUNCRYPT -DUSE_FILE32API" build_c_files "$t" "$out" libminizip.a \
+    "$src/unzip.c" "$src/ioapi.c"
+}
+
+build_lzma() {
+  local t=$1 src=$2 out=$3
+  local c="$src/C"
+  mkdir -p "$out/include/lzma"
+  cp "$c"/*.h "$out/include/lzma/"
+  local files=(7zArcIn.c 7zBuf.c 7zBuf2.c 7zCrc.c 7zCrcOpt.c 7zDec.c 7zStream.c Alloc.c
+               Bcj2.c Bra.c Bra86.c BraIA64.c CpuArch.c Delta.c Lzma2Dec.c LzmaDec.c)
+  local list=() f
+  for f in "${files[@]}"; do [ -f "$c/$f" ] && list+=("$c/$f"); done
+  CFLAGS_EXTRA="-I$c -DZ7_PPMD_SUPPORT=0" build_c_files "$t" "$out" liblzma-sdk.a "${list[@]}"
+}
+
+# name, source package, builder. Prints nothing but log lines; the cache path goes to stdout last.
+build_one() {
+  local name=$1 pkg=$2 builder=$3 ver src
+  if [ "$pkg" = "googletest" ]; then
+    ver=$(dpkg-query -W -f='${Version}' googletest)
+    src=/usr/src/googletest
+  else
+    ver=$(src_version "$pkg")
+    [ -n "$ver" ] || { log "no source package $pkg (is deb-src enabled?)"; exit 1; }
+    src=$(fetch_source "$pkg" "$ver")
+  fi
+  local t
+  for t in "${TRIPLETS[@]}"; do
+    local out="$CACHE/$name-$ver/$t"
+    if [ -f "$out/.built" ]; then continue; fi
+    log "building $name $ver for $t"
+    rm -rf "$out"; mkdir -p "$out"
+    case $builder in
+      minizip) $builder "$t" "$(find "$src" -name unzip.c -printf '%h\n' | head -n 1)" "$out" ;;
+      *) $builder "$t" "$src" "$out" ;;
+    esac
+    rm -rf "$out/build" "$out/obj"
+    touch "$out/.built"
+  done
+  ln -sfn "$CACHE/$name-$ver" "$CACHE/current-$name"
+}
+
+build_one curl curl build_curl
+build_one jsoncpp libjsoncpp build_jsoncpp
+build_one minizip minizip build_minizip
+build_one lzma 7zip build_lzma
+build_one googletest googletest build_gtest
+echo "$CACHE"
