@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# For developers working side by side: builds some targets in a private build folder and runs
+# their tests in a private Wine prefix, so that parallel work does not share ninja or wineserver.
+#   scripts/dev-test.sh NAME [--arch i686] TARGET... [-- ctest arguments]
+# Example: scripts/dev-test.sh engine engine_utils_tests -- -R engine_
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+name=$1; shift
+arch=x86_64
+if [ "${1:-}" = "--arch" ]; then arch=$2; shift 2; fi
+targets=()
+while [ $# -gt 0 ] && [ "$1" != "--" ]; do targets+=("$1"); shift; done
+[ "${1:-}" = "--" ] && shift
+t="$arch-w64-mingw32"
+dir="$root/build/dev-$name-$arch"
+if [ ! -f "$dir/build.ninja" ]; then
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$t.cmake" >/dev/null
+fi
+cmake --build "$dir" -j 4 ${targets[@]:+--target "${targets[@]}"}
+[ "$arch" = x86_64 ] || exit 0
+export TESSMARK_BUILD_ROOT="$dir"
+export WINEPREFIX="$dir/wineprefix"
+source "$root/scripts/wine-session.sh"
+cd "$dir"
+ctest --output-on-failure "$@"
