@@ -5,10 +5,12 @@
 #
 #   scripts/build-deps.sh            -> prints the prefix of the cache on its last line
 #
-# Layout: $CACHE/<name>-<debian version>/<triplet>/{include,lib}
+# Layout: $CACHE/<name>-<debian version>-<recipe hash>/<triplet>/{include,lib}
 set -euo pipefail
 
 CACHE=${TESSMARK_DEPS_CACHE:-/var/cache/tessmark-deps}
+# A change to this script's recipes must not reuse libraries built by the old ones.
+RECIPE=$(sha1sum "$0" | cut -c1-8)
 TRIPLETS=(x86_64-w64-mingw32 i686-w64-mingw32)
 JOBS=$(nproc)
 mkdir -p "$CACHE/src"
@@ -103,11 +105,13 @@ build_lzma() {
   local c="$src/C"
   mkdir -p "$out/include/lzma"
   cp "$c"/*.h "$out/include/lzma/"
-  local files=(7zArcIn.c 7zBuf.c 7zBuf2.c 7zCrc.c 7zCrcOpt.c 7zDec.c 7zStream.c Alloc.c
+  local files=(7zArcIn.c 7zBuf.c 7zBuf2.c 7zCrc.c 7zCrcOpt.c 7zDec.c 7zFile.c 7zStream.c Alloc.c
                Bcj2.c Bra.c Bra86.c BraIA64.c CpuArch.c Delta.c Lzma2Dec.c LzmaDec.c)
   local list=() f
   for f in "${files[@]}"; do [ -f "$c/$f" ] && list+=("$c/$f"); done
-  CFLAGS_EXTRA="-I$c -DZ7_PPMD_SUPPORT=0" build_c_files "$t" "$out" liblzma-sdk.a "${list[@]}"
+  # 7zDec.c tests Z7_PPMD_SUPPORT with #ifdef: defining it (to any value) turns PPMd on and
+  # needs Ppmd7*.c. Skins are not PPMd-compressed, so leave it undefined.
+  CFLAGS_EXTRA="-I$c" build_c_files "$t" "$out" liblzma-sdk.a "${list[@]}"
 }
 
 # name, source package, builder. Prints nothing but log lines; the cache path goes to stdout last.
@@ -123,7 +127,7 @@ build_one() {
   fi
   local t
   for t in "${TRIPLETS[@]}"; do
-    local out="$CACHE/$name-$ver/$t"
+    local out="$CACHE/$name-$ver-$RECIPE/$t"
     if [ -f "$out/.built" ]; then continue; fi
     log "building $name $ver for $t"
     rm -rf "$out"; mkdir -p "$out"
@@ -134,7 +138,7 @@ build_one() {
     rm -rf "$out/build" "$out/obj"
     touch "$out/.built"
   done
-  ln -sfn "$CACHE/$name-$ver" "$CACHE/current-$name"
+  ln -sfn "$CACHE/$name-$ver-$RECIPE" "$CACHE/current-$name"
 }
 
 build_one curl curl build_curl
