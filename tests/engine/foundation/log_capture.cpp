@@ -1,0 +1,38 @@
+#include "log_capture.h"
+
+#include <mutex>
+
+namespace {
+
+std::mutex g_mutex;
+std::vector<std::wstring> g_lines;
+
+void CaptureLine(const wchar_t* line) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_lines.emplace_back(line);
+}
+
+}  // namespace
+
+LogCapture::LogCapture() {
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_lines.clear();
+  }
+  previous_ = Utils::SetLogSink(&CaptureLine);
+}
+
+LogCapture::~LogCapture() { Utils::SetLogSink(previous_); }
+
+std::vector<std::wstring> LogCapture::Lines() const {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return g_lines;
+}
+
+std::vector<std::wstring> LogCapture::LinesContaining(const std::wstring& text) const {
+  std::vector<std::wstring> found;
+  for (const std::wstring& line : Lines()) {
+    if (line.find(text) != std::wstring::npos) found.push_back(line);
+  }
+  return found;
+}

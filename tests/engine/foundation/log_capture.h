@@ -1,0 +1,22 @@
+#pragma once
+// Puts a capturing sink in place of the debugger output for the lifetime of the object, so that
+// a test reads the exact lines the engine wrote, from any thread.
+#include <string>
+#include <vector>
+
+#include "engine/log.h"
+
+class LogCapture {
+public:
+  LogCapture();
+  ~LogCapture();
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+
+  std::vector<std::wstring> Lines() const;
+  // The captured lines that contain the text.
+  std::vector<std::wstring> LinesContaining(const std::wstring& text) const;
+
+private:
+  Utils::LogSink previous_;
+};
