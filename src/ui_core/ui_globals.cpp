@@ -1,0 +1,17 @@
+#include "ui_core/ui_globals.h"
+
+namespace SkinUI {
+
+TProcessTablesUI& ProcessTables() {
+  // Built on first use, so that static initialisers of other files may already rely on it.
+  static TProcessTablesUI tables;
+  return tables;
+}
+
+namespace {
+// Builds the tables during static initialisation even when nothing asks for them before the
+// entry function runs.
+[[maybe_unused]] TProcessTablesUI& g_builtAtStartUp = ProcessTables();
+}  // namespace
+
+}  // namespace SkinUI
