@@ -1,0 +1,148 @@
+#include "engine/curl_downloader.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "engine/file_utils.h"
+#include "engine/log.h"
+
+namespace {
+
+constexpr size_t kDigestLength = 32;
+
+bool IsFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+CCurlDownloader::CCurlDownloader(StatusCallback callback, const std::wstring& url, const std::wstring& filePath)
+    : callback_(std::move(callback)),
+      filePath_(filePath),
+      url_(url),
+      client_(url, filePath, this),
+      stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  if (!filePath_.empty()) DeleteFileW(client_.GetFilePath(true).c_str());
+}
+
+CCurlDownloader::~CCurlDownloader() {
+  stopping_ = true;
+  client_.Stop();
+  if (stopEvent_) SetEvent(stopEvent_.get());
+  std::unique_ptr<Utils::Thread> worker, retired;
+  {
+    std::lock_guard<std::mutex> lock(workerMutex_);
+    worker = std::move(worker_);
+    retired = std::move(retired_);
+  }
+  // The newest run joins the one it replaced; whatever is left is joined here, newest first.
+  worker.reset();
+  retired.reset();
+}
+
+void CCurlDownloader::SetLowSpeedAbort(long bytesPerSecond, long seconds) {
+  client_.SetLowSpeedLimit(bytesPerSecond, seconds);
+}
+
+void CCurlDownloader::Start(const std::wstring& filePath) {
+  std::unique_ptr<Utils::Thread> previous;
+  {
+    std::lock_guard<std::mutex> lock(workerMutex_);
+    previous = std::move(worker_);
+  }
+  // Called from inside a report of the previous run (the restart on 1005), the previous worker is
+  // the calling thread: it cannot wait for itself, so the new run waits for it instead. That run
+  // sends nothing after the report that restarted it.
+  const bool fromPreviousRun = previous && previous->Id() == GetCurrentThreadId();
+  if (previous && !fromPreviousRun) previous.reset();  // waits for the run to end
+
+  bool started = false;
+  {
+    std::lock_guard<std::mutex> lock(workerMutex_);
+    if (fromPreviousRun) retired_ = std::move(previous);
+    filePath_ = filePath;
+    worker_ = std::make_unique<Utils::Thread>(this, L"ABDEF", &CCurlDownloader::dlThreadFun);
+    if (worker_->Handle() != nullptr) started = ResumeThread(worker_->Handle()) != static_cast<DWORD>(-1);
+  }
+  // Without a worker no run would ever report: the orchestrator would wait forever.
+  if (!started) Report(DL_CODE_FAIL, 1.0, L"");
+}
+
+void CCurlDownloader::dlThreadFun(void* downloader) {
+  CCurlDownloader* self = static_cast<CCurlDownloader*>(downloader);
+  std::unique_ptr<Utils::Thread> retired;
+  {
+    std::lock_guard<std::mutex> lock(self->workerMutex_);
+    retired = std::move(self->retired_);
+  }
+  // The run that restarted this one from inside its report sends nothing more; once it has
+  // returned, the client and the paths belong to this run alone.
+  retired.reset();
+  if (self->Stopping()) return;
+
+  self->Report(DL_CODE_START, 1.0, L"");
+  if (self->filePath_.empty()) {
+    self->Report(DL_CODE_FAIL, 1.0, L"");
+    return;
+  }
+  self->client_.SetFilePath(self->filePath_);
+
+  int budget = kAttemptBudget;
+  int result = self->client_.Start();
+  while (result != 0) {
+    if (self->Stopping()) return;
+    budget -= result == CURLE_PARTIAL_FILE ? 1 : 2;
+    if (budget < 1) {
+      self->Report(DL_CODE_FAIL, static_cast<double>(result), L"LibCurl");
+      return;
+    }
+    UTILS_LOG(L"CurlDownLoader Code=%d\r\n", result);
+    if (WaitForSingleObject(self->stopEvent_.get(), kRetryPauseMs) == WAIT_OBJECT_0) return;
+    result = self->client_.Start();
+  }
+  if (self->Stopping()) return;
+  self->Verify();
+}
+
+void CCurlDownloader::Verify() {
+  const std::string expected = Utils::GetUrlLastDir(client_.RealUrl());
+  if (expected.size() == kDigestLength) {
+    const std::string actual = Utils::GetFileMd5(filePath_);
+    if (actual.size() != kDigestLength) {
+      // The transfer ended well but no file can be read at the destination (the rename failed,
+      // or it was removed): nothing has been verified, and nothing can be installed.
+      UTILS_LOG(L"package missing or unreadable: %ls\r\n", filePath_.c_str());
+      Report(DL_CODE_FAIL, 0.0, L"LibCurl");
+      return;
+    }
+    if (actual != expected) {
+      Report(DL_CODE_DIGEST_ERROR, 0.0, L"curl文件md5校验失败");
+      if (digestRetried_) {
+        Report(DL_CODE_FAIL, 0.0, L"LibCurl");
+      } else {
+        digestRetried_ = true;
+        Report(DL_CODE_RETRY, 0.0, L"LibCurl");
+      }
+      return;
+    }
+  } else {
+    Report(DL_CODE_DIGEST_ERROR, 0.0, L"curl获取url-md5失败");
+    if (!IsFile(filePath_)) {
+      UTILS_LOG(L"package missing or unreadable: %ls\r\n", filePath_.c_str());
+      Report(DL_CODE_FAIL, 0.0, L"LibCurl");
+      return;
+    }
+  }
+  Report(DL_CODE_SUCCESS, 0.0, L"LibCurl");
+}
+
+void CCurlDownloader::OnProgress(CCurlDownloader* downloader, double speed, int64_t /*unused*/, double percentage) {
+  if (downloader != nullptr && speed > 0 && percentage <= 100)
+    downloader->Report(DL_CODE_PROGRESS, percentage / 100.0, L"");
+}
+
+void CCurlDownloader::Report(int code, double progress, const wchar_t* text) {
+  if (callback_) callback_(code, progress, text != nullptr ? text : L"");
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The single resumable downloader: one CurlClient transfer on a worker thread, failed attempts
+// repeated within a budget while the part file keeps what was received, the finished file's MD5
+// digest checked against the digest segment of the final URL, and every step reported with the
+// download codes 1001 to 1006.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "engine/curl_client.h"
+#include "engine/downloader.h"
+#include "engine/status.h"
+#include "engine/thread.h"
+#include "engine/unique_resource.h"
+
+class CCurlDownloader : public CDownloader {
+public:
+  // Deletes a part file left at `filePath` by an earlier process: every downloader object begins
+  // without one; resumption works between the attempts and runs of one object.
+  CCurlDownloader(StatusCallback callback, const std::wstring& url, const std::wstring& filePath);
+  // Stops a running transfer, waits for the worker and sends nothing further.
+  ~CCurlDownloader() override;
+
+  void Start(const std::wstring& filePath) override;
+
+  // Low-speed abort of every request (see CurlClient::SetLowSpeedLimit). Call before Start.
+  void SetLowSpeedAbort(long bytesPerSecond, long seconds);
+
+  // The run: body of the worker thread, with this downloader as parameter.
+  static void dlThreadFun(void* downloader);
+  // The client's progress sink.
+  static void OnProgress(CCurlDownloader* downloader, double speed, int64_t unused, double percentage);
+  void Report(int code, double progress, const wchar_t* text);
+
+  // Attempt budget: a partial-file failure costs 1, any other failure 2.
+  static constexpr int kAttemptBudget = 12;
+  static constexpr DWORD kRetryPauseMs = 500;
+
+private:
+  // The file's digest check and the final report.
+  void Verify();
+  bool Stopping() const { return stopping_; }
+
+  StatusCallback callback_;
+  std::wstring filePath_;  // the destination of the current run
+  std::wstring url_;
+  CurlClient client_;
+  std::unique_ptr<Utils::Thread> worker_;
+  // A run that called Start from inside its own report: the new run joins it before it begins.
+  std::unique_ptr<Utils::Thread> retired_;
+  bool digestRetried_ = false;  // never reset: a second mismatch on this object fails the download
+  std::atomic<bool> stopping_{false};
+  UniqueHandle stopEvent_;      // wakes a pause between attempts when the downloader goes away
+  std::mutex workerMutex_;      // guards worker_ and retired_ between Start callers
+};

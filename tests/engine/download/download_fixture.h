@@ -1,0 +1,117 @@
+#pragma once
+// What the download tests share: package bytes, a raw HTTP exchange with the package server, the
+// log lines the engine writes, and a recorder of status reports that restarts the downloader on
+// 1005 the way the orchestrator does.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/status.h"
+#include "engine/unique_resource.h"
+
+namespace DownloadTest {
+
+struct SocketTraits {
+  using pointer = SOCKET;
+  static pointer invalid() noexcept { return INVALID_SOCKET; }
+  static void close(pointer s) noexcept { ::closesocket(s); }
+};
+using UniqueSocket = UniqueResource<SocketTraits>;
+
+// Equal byte strings; on a difference tells the sizes and the first differing offset instead of
+// printing megabytes.
+::testing::AssertionResult SameBytes(const std::string& expected, const std::string& actual);
+
+// Deterministic, incompressible-looking bytes.
+std::string PatternBytes(size_t size, uint32_t seed);
+
+struct RawResponse {
+  std::string raw;         // everything received until the server closed (or the time-out)
+  int status = 0;          // 0 when the answer has no HTTP status line
+  std::vector<std::pair<std::string, std::string>> headers;
+  std::string body;
+  bool closed = false;     // the server closed the connection (rather than the time-out ending it)
+
+  bool HasHeader(const std::string& name) const;
+  std::string Header(const std::string& name) const;
+};
+
+// Sends `request` on a new connection to 127.0.0.1:port and reads until the server closes it or
+// nothing arrives for `idleTimeoutMs`.
+RawResponse RawExchange(uint16_t port, const std::string& request, int idleTimeoutMs = 10000);
+// "METHOD path HTTP/1.1" with a Host header and the extra header lines ("Name: value\r\n").
+std::string Request(const std::string& method, const std::string& path, const std::string& extraHeaders = "");
+
+// A client connection that stays open until destruction, for a server that must end while
+// clients still wait on it.
+class HeldConnection {
+public:
+  HeldConnection(uint16_t port, const std::string& request);
+  ~HeldConnection();
+  HeldConnection(const HeldConnection&) = delete;
+  HeldConnection& operator=(const HeldConnection&) = delete;
+  // What arrives within `idleTimeoutMs` of silence.
+  std::string Read(int idleTimeoutMs);
+
+private:
+  bool wsaStarted_;  // declared first: Winsock outlives the socket
+  UniqueSocket socket_;
+};
+
+// Captures every log line of the process while it lives.
+class LogCapture {
+public:
+  LogCapture();
+  ~LogCapture();
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+  std::vector<std::wstring> Lines() const;
+  // Lines that hold every one of the fragments.
+  size_t Count(const std::vector<std::wstring>& fragments) const;
+};
+
+struct Report {
+  int code;
+  double progress;
+  std::wstring text;
+};
+
+// Records the reports of one downloader. On 1005 it calls `onRetry` from inside the report, as the
+// orchestrator's handler does; 1003 and 1004 end the recording.
+class ReportLog {
+public:
+  StatusCallback Callback();
+  std::function<void()> onRetry;
+  // Forgets the reports, for another run of the same downloader.
+  void Reset();
+
+  // Waits until a run ends with 1003 or 1004. The limit only keeps a broken downloader from
+  // hanging the test program.
+  bool WaitForEnd(DWORD limitMs = 120000);
+  bool WaitForCode(int code, DWORD limitMs = 120000);
+  std::vector<Report> Reports() const;
+  // The codes in order; progress reports (1002) only when asked for.
+  std::vector<int> Codes(bool withProgress = false) const;
+
+private:
+  void Add(int code, double progress, const wchar_t* text);
+
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<Report> reports_;
+  bool ended_ = false;
+};
+
+// Names of the files in a folder (not recursive), sorted.
+std::vector<std::wstring> FolderEntries(const std::wstring& folder);
+
+}  // namespace DownloadTest

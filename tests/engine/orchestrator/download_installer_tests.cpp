@@ -1,0 +1,320 @@
+// One installation end to end through CDownloadInstaller: which stages run in which order, what
+// reaches the user interface's callback, the files left behind, and the child programs' command
+// lines.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/download_installer.h"
+#include "engine/file_utils.h"
+#include "engine/installer_settings.h"
+#include "engine/status.h"
+#include "package_server.h"
+#include "test_support.h"
+
+using namespace TestSupport;
+
+namespace {
+
+struct Report {
+  int code;
+  double progress;
+  std::wstring text;
+};
+
+bool IsFinal(int code) {
+  return code == IST_CODE_SUCCESS || code == IST_CODE_FAIL || code == DL_CODE_FAIL ||
+         code == UNIST_CODE_FAIL || code == UNIST_CODE_ERROR;
+}
+
+// The user interface's side: every report in order, and a wait for the run's last one.
+class UiRecorder {
+public:
+  StatusCallback Callback() {
+    return [this](int code, double progress, const wchar_t* text) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      reports_.push_back({code, progress, text});
+      if (IsFinal(code)) ++finals_;
+      changed_.notify_all();
+    };
+  }
+  // The limit only keeps a broken run from hanging the test program.
+  bool WaitForFinals(int count, int limitSeconds = 120) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(limitSeconds),
+                             [&] { return finals_ >= count; });
+  }
+  std::vector<int> Codes() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<int> codes;
+    for (const Report& r : reports_)
+      if (r.code != DL_CODE_PROGRESS && r.code != IST_CODE_PROGRESS && r.code != UNIST_CODE_PROGRESS)
+        codes.push_back(r.code);
+    return codes;
+  }
+  std::vector<Report> Reports() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return reports_;
+  }
+  void Reset() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    reports_.clear();
+    finals_ = 0;
+  }
+
+private:
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<Report> reports_;
+  int finals_ = 0;
+};
+
+// The package the server hands out is the fake installer itself, padded past the 1 MiB that the
+// download service's packages always exceed (the padding is ignored by Windows).
+std::string FakeInstallerPackage() {
+  std::string bytes;
+  EXPECT_TRUE(ReadBytes(SiblingProgram(L"fake_installer.exe"), &bytes));
+  bytes.resize(std::max<size_t>(bytes.size(), 1200 * 1024) + 333, '\0');
+  return bytes;
+}
+
+std::wstring Widen(const std::string& text) { return FromUtf8(text); }
+
+std::wstring ReadRecordedCommandLine(const std::wstring& path) {
+  std::string bytes;
+  if (!ReadBytes(path, &bytes)) return L"<not started>";
+  return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+}
+
+// Environment of one run: scripts and command-line records for both fake children.
+class OrchestratorTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(server_.Start());
+    packagePath_ = server_.AddPackage("BrisolanSetup.exe", FakeInstallerPackage());
+    url_ = Widen(server_.Url(packagePath_));
+    installDir_ = scratch_.File(L"安装 目录");
+    SetScript(L"INSTALLER", "line Progress=0.5\nline InstPath=C:\\Brisolan\nline State=Success\n");
+    SetScript(L"UNINSTALLER", "line Progress=0.5\nline State=Success\n");
+    InstallerSettings::Instance().DownloadType = 1;
+    InstallerSettings::Instance().Reinstall = false;
+  }
+  void TearDown() override {
+    for (const wchar_t* role : {L"INSTALLER", L"UNINSTALLER"}) {
+      SetEnvironmentVariableW((std::wstring(L"TESSMARK_FAKE_") + role + L"_SCRIPT").c_str(), nullptr);
+      SetEnvironmentVariableW((std::wstring(L"TESSMARK_FAKE_") + role + L"_RECORD").c_str(), nullptr);
+    }
+    DeleteFileW(CDownloadInstaller::GetUninstallerCopyPath().c_str());
+  }
+
+  void SetScript(const std::wstring& role, const std::string& script) {
+    const std::wstring scriptPath = scratch_.File(role + L".script");
+    ASSERT_TRUE(WriteBytes(scriptPath, script));
+    SetEnvironmentVariableW((L"TESSMARK_FAKE_" + role + L"_SCRIPT").c_str(), scriptPath.c_str());
+    SetEnvironmentVariableW((L"TESSMARK_FAKE_" + role + L"_RECORD").c_str(),
+                            RecordPath(role).c_str());
+  }
+  std::wstring RecordPath(const std::wstring& role) const { return scratch_.File(role + L".cmdline"); }
+
+  // An older installation whose uninstaller is the fake uninstaller.
+  std::wstring MakeOldInstallation() {
+    const std::wstring oldDir = scratch_.File(L"old version");
+    CreateDirectoryW(oldDir.c_str(), nullptr);
+    const std::wstring uninstaller = oldDir + L"\\uninst.exe";
+    EXPECT_TRUE(CopyFileW(SiblingProgram(L"fake_uninstaller.exe").c_str(), uninstaller.c_str(), FALSE));
+    return uninstaller;
+  }
+
+  std::wstring PackageFileIn(const std::wstring& dir) const { return dir + L"\\__Package_Tessmark.exe"; }
+
+  ScratchDir scratch_{L"orch"};
+  PackageServer::Server server_;
+  std::string packagePath_;
+  std::wstring url_;
+  std::wstring installDir_;
+  UiRecorder ui_;
+};
+
+TEST_F(OrchestratorTest, CleanRunDownloadsInstallsAndLeavesNoPackage) {
+  {
+    CDownloadInstaller engine(ui_.Callback(), url_, L"", installDir_, true, false, false);
+    engine.SetOptions(url_, L"", L"", installDir_, true, false, false, true, L"zh-CN");
+    EXPECT_EQ(engine.GetPackagePath(), PackageFileIn(installDir_));
+    engine.Start();
+    ASSERT_TRUE(ui_.WaitForFinals(1));
+  }
+  const std::vector<int> expected = {DL_CODE_START, DL_CODE_SUCCESS, IST_CODE_START,
+                                     IST_CODE_INST_PATH, IST_CODE_SUCCESS};
+  EXPECT_EQ(ui_.Codes(), expected);
+  EXPECT_FALSE(FileExists(PackageFileIn(installDir_)));
+  EXPECT_FALSE(FileExists(PackageFileIn(installDir_) + L".part"));
+  EXPECT_TRUE(FileExists(installDir_));  // made on 1001, with every missing level
+
+  const std::wstring cmd = ReadRecordedCommandLine(RecordPath(L"INSTALLER"));
+  const std::wstring head = L"\"" + PackageFileIn(installDir_) + L"\" /S -console=show -version=1.0.0";
+  EXPECT_EQ(cmd.compare(0, head.size(), head), 0) << ToUtf8(cmd);
+  EXPECT_NE(cmd.find(L"-inslang=\"zh-CN\""), std::wstring::npos) << ToUtf8(cmd);
+  const std::wstring tail = L"/D=" + installDir_;
+  ASSERT_GE(cmd.size(), tail.size());
+  EXPECT_EQ(cmd.substr(cmd.size() - tail.size()), tail) << ToUtf8(cmd);
+  EXPECT_FALSE(FileExists(CDownloadInstaller::GetUninstallerCopyPath()));
+}
+
+TEST_F(OrchestratorTest, EveryDownloadTypeRunsTheWholeChain) {
+  for (int type : {0, 1, 7}) {
+    SCOPED_TRACE(type);
+    ui_.Reset();
+    InstallerSettings::Instance().DownloadType = type;
+    CDownloadInstaller engine(ui_.Callback(), url_, L"", installDir_, true, true, false);
+    engine.Start();
+    ASSERT_TRUE(ui_.WaitForFinals(1));
+    EXPECT_EQ(ui_.Codes().back(), IST_CODE_SUCCESS);
+  }
+}
+
+TEST_F(OrchestratorTest, OlderVersionIsUninstalledFromATemporaryCopyFirst) {
+  const std::wstring oldUninstaller = MakeOldInstallation();
+  {
+    CDownloadInstaller engine(ui_.Callback(), url_, oldUninstaller, installDir_, true, true, false);
+    engine.Start();
+    ASSERT_TRUE(ui_.WaitForFinals(1));
+  }
+  const std::vector<Report> reports = ui_.Reports();
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(reports.front().code, UNIST_CODE_PROGRESS);
+  const std::vector<int> expected = {UNIST_CODE_SUCCESS, DL_CODE_START, DL_CODE_SUCCESS,
+                                     IST_CODE_START, IST_CODE_INST_PATH, IST_CODE_SUCCESS};
+  EXPECT_EQ(ui_.Codes(), expected);
+  for (const Report& r : reports) EXPECT_NE(r.code, UNIST_CODE_START);
+
+  // The copy ran, not the original: the original's folder is what it is told to remove.
+  const std::wstring copy = CDownloadInstaller::GetUninstallerCopyPath();
+  EXPECT_TRUE(FileExists(copy));
+  const std::wstring cmd = ReadRecordedCommandLine(RecordPath(L"UNINSTALLER"));
+  EXPECT_EQ(cmd.rfind(L"\"" + copy + L"\" /S ", 0), 0u) << ToUtf8(cmd);
+  const std::wstring tail = L"_?=" + scratch_.File(L"old version");
+  ASSERT_GE(cmd.size(), tail.size());
+  EXPECT_EQ(cmd.substr(cmd.size() - tail.size()), tail) << ToUtf8(cmd);
+}
+
+TEST_F(OrchestratorTest, FailedUninstallationStopsEverything) {
+  struct Case {
+    const char* script;
+    int code;
+  };
+  const Case cases[] = {
+      {"line State=Fail\n", UNIST_CODE_ERROR},
+      {"line Error=still running\n", UNIST_CODE_ERROR},
+      {"exit 3\n", UNIST_CODE_ERROR},
+  };
+  const std::wstring oldUninstaller = MakeOldInstallation();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    ui_.Reset();
+    server_.ClearRequests();
+    SetScript(L"UNINSTALLER", c.script);
+    {
+      CDownloadInstaller engine(ui_.Callback(), url_, oldUninstaller, installDir_, true, true, false);
+      engine.Start();
+      ASSERT_TRUE(ui_.WaitForFinals(1));
+    }
+    EXPECT_EQ(ui_.Codes().back(), c.code);
+    for (const Report& r : ui_.Reports()) EXPECT_GE(r.code, UNIST_CODE_START) << r.code;
+    EXPECT_EQ(server_.CountRequests(""), 0u);
+    EXPECT_FALSE(FileExists(PackageFileIn(installDir_)));
+  }
+}
+
+TEST_F(OrchestratorTest, MissingUninstallerFileMeansNoUninstallStage) {
+  CDownloadInstaller engine(ui_.Callback(), url_, scratch_.File(L"gone\\uninst.exe"), installDir_,
+                            true, true, false);
+  engine.Start();
+  ASSERT_TRUE(ui_.WaitForFinals(1));
+  EXPECT_EQ(ui_.Codes().front(), DL_CODE_START);
+  EXPECT_EQ(ui_.Codes().back(), IST_CODE_SUCCESS);
+}
+
+TEST_F(OrchestratorTest, FailedInstallationRemovesThePackage) {
+  SetScript(L"INSTALLER", "line Encode=UTF8\nline Progress=0.3\nline Error=磁盘已满\n");
+  {
+    CDownloadInstaller engine(ui_.Callback(), url_, L"", installDir_, true, true, false);
+    engine.Start();
+    ASSERT_TRUE(ui_.WaitForFinals(1));
+  }
+  const std::vector<Report> reports = ui_.Reports();
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(reports.back().code, IST_CODE_FAIL);
+  EXPECT_EQ(reports.back().progress, 1000);
+  EXPECT_EQ(reports.back().text, L"磁盘已满");
+  EXPECT_FALSE(FileExists(PackageFileIn(installDir_)));
+}
+
+TEST_F(OrchestratorTest, PackageIsRemovedEvenWhileTheInstallerLingersAfterItsResult) {
+  // The installer says it succeeded and goes on running for a while: Windows refuses to delete
+  // a running program, so the package may only go once the installer has ended.
+  SetScript(L"INSTALLER", "line State=Success\nsleep 1500\nline Message=bye\n");
+  {
+    CDownloadInstaller engine(ui_.Callback(), url_, L"", installDir_, true, true, false);
+    engine.Start();
+    ASSERT_TRUE(ui_.WaitForFinals(1));
+  }
+  EXPECT_EQ(ui_.Codes().back(), IST_CODE_SUCCESS);
+  EXPECT_FALSE(FileExists(PackageFileIn(installDir_)));
+}
+
+TEST_F(OrchestratorTest, DigestMismatchOnceIsRepeatedThroughTheOrchestrator) {
+  PackageServer::Fault wrong;
+  wrong.kind = PackageServer::FaultKind::kWrongBytes;
+  wrong.method = "GET";
+  server_.QueueFault(wrong, 1);
+  CDownloadInstaller engine(ui_.Callback(), url_, L"", installDir_, true, true, false);
+  engine.Start();
+  ASSERT_TRUE(ui_.WaitForFinals(1));
+  const std::vector<int> codes = ui_.Codes();
+  EXPECT_NE(std::find(codes.begin(), codes.end(), DL_CODE_RETRY), codes.end());
+  EXPECT_EQ(codes.back(), IST_CODE_SUCCESS);
+}
+
+TEST_F(OrchestratorTest, RetryAfterFailureUsesTheNewFolderAndCleansTheOldOne) {
+  PackageServer::Fault notFound;
+  notFound.kind = PackageServer::FaultKind::kNotFound;
+  server_.SetFault(notFound);
+  const std::wstring firstDir = installDir_;
+  const std::wstring secondDir = scratch_.File(L"second");
+  {
+    CDownloadInstaller engine(ui_.Callback(), url_, L"", firstDir, true, true, false);
+    engine.Start();
+    ASSERT_TRUE(ui_.WaitForFinals(1));
+    EXPECT_EQ(ui_.Codes().back(), DL_CODE_FAIL);
+
+    server_.ClearFaults();
+    ui_.Reset();
+    engine.SetOptions(url_, L"", L"", secondDir, true, true, false, true, L"");
+    engine.Start();
+    ASSERT_TRUE(ui_.WaitForFinals(1));
+  }  // the handlers have finished once the engine is gone
+  EXPECT_EQ(ui_.Codes().back(), IST_CODE_SUCCESS);
+  EXPECT_FALSE(FileExists(PackageFileIn(secondDir)));
+  EXPECT_FALSE(FileExists(PackageFileIn(firstDir)));
+  const std::wstring cmd = ReadRecordedCommandLine(RecordPath(L"INSTALLER"));
+  EXPECT_EQ(cmd.rfind(L"\"" + PackageFileIn(secondDir) + L"\"", 0), 0u) << ToUtf8(cmd);
+}
+
+TEST(OrchestratorPaths, PackageUninstallerFolderAndCopyPath) {
+  CDownloadInstaller engine(nullptr, L"", L"C:\\Old Brisolan\\uninst.exe", L"D:\\Apps\\Brisolan",
+                            true, true, false);
+  EXPECT_EQ(engine.GetPackagePath(), L"D:\\Apps\\Brisolan\\__Package_Tessmark.exe");
+  EXPECT_EQ(engine.GetUninstallerDirectory(), L"C:\\Old Brisolan");
+  const std::wstring copy = CDownloadInstaller::GetUninstallerCopyPath();
+  const std::wstring suffix = L"~ZorViTemp.92482B06FB471E17\\\\Tessmark_un_asa.exe";
+  ASSERT_GE(copy.size(), suffix.size());
+  EXPECT_EQ(copy.substr(copy.size() - suffix.size()), suffix);
+}
+
+}  // namespace
