@@ -13,6 +13,7 @@ bin="$root/build/x86_64-w64-mingw32"
 
 source scripts/wine-session.sh
 
+# The server paces the body at 512 KiB/s so that the download shows its progress.
 # The demo package: the fake package installer (it prints the installer protocol and installs
 # nothing), padded past 1 MiB as the download service's packages are, served under its digest.
 demo="$root/build/demo"
@@ -22,7 +23,7 @@ truncate -s 1572864 "$demo/packages/BrisolanSetup.exe"
 
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 "$TESSMARK_WINE" "$bin/tools/package_server/package_server.exe" 'Z:'"${demo//\//\\}"'\packages' \
-  --port "$port" --seconds 600 >"$demo/server.out" 2>&1 &
+  --port "$port" --seconds 600 --fault slow:524288@GET >"$demo/server.out" 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null || true; tessmark_session_end' EXIT
 url=""
