@@ -15,6 +15,10 @@ const wchar_t kProductInternalName[] = L"Tessmark";
 const wchar_t kProductProcessName[] = L"tessmark.exe";
 }  // namespace
 
+// The three handlers belong to the run that Start begins: their status words are logged under
+// that name, whichever worker thread reports.
+#define HANDLER_LOG(word) ::Utils::LogLine("CDownloadInstaller::Start", __LINE__, word)
+
 CDownloadInstaller::CDownloadInstaller(StatusCallback uiCallback, std::wstring downloadUrl,
                                        std::wstring oldUninstallerPath,
                                        std::wstring installDirectory, bool dsc, bool ssc,
@@ -130,23 +134,23 @@ void CDownloadInstaller::OnDownloadStatus(int code, double progress, const wchar
   Forward(code, progress, text);
   switch (code) {
     case DL_CODE_START:
-      UTILS_LOG(L"DL_CODE_START\r\n");
+      HANDLER_LOG(L"DL_CODE_START\r\n");
       Utils::CreateDirectoryRecursive(installDirectory_);
       break;
     case DL_CODE_PROGRESS:
-      UTILS_LOG(L"DL_CODE_PROGRESS\r\n");
+      HANDLER_LOG(L"DL_CODE_PROGRESS\r\n");
       break;
     case DL_CODE_SUCCESS:
-      UTILS_LOG(L"DOWNLOAD_SUCCESS\r\n");
+      HANDLER_LOG(L"DOWNLOAD_SUCCESS\r\n");
       if (installer_) installer_->Start();
-      UTILS_LOG(L"DL_CODE_SUCCESS\r\n");
+      HANDLER_LOG(L"DL_CODE_SUCCESS\r\n");
       break;
     case DL_CODE_FAIL:
-      UTILS_LOG(L"DL_CODE_FAIL\r\n");
+      HANDLER_LOG(L"DL_CODE_FAIL\r\n");
       DeletePackage();
       break;
     case DL_CODE_RETRY:
-      UTILS_LOG(L"DL_CODE_RETRY\r\n");
+      HANDLER_LOG(L"DL_CODE_RETRY\r\n");
       // The downloader's Start accepts a call from inside its own report.
       if (downloader_) downloader_->Start(packagePath_);
       break;
@@ -159,20 +163,20 @@ void CDownloadInstaller::OnUninstallStatus(int code, double progress, const wcha
   Forward(code, progress, text);
   switch (code) {
     case UNIST_CODE_START:
-      UTILS_LOG(L"UNIST_CODE_START\r\n");
+      HANDLER_LOG(L"UNIST_CODE_START\r\n");
       break;
     case UNIST_CODE_PROGRESS:
-      UTILS_LOG(L"UNIST_CODE_PROGRESS\r\n");
+      HANDLER_LOG(L"UNIST_CODE_PROGRESS\r\n");
       break;
     case UNIST_CODE_SUCCESS:
-      UTILS_LOG(L"UNIST_CODE_SUCCESS\r\n");
+      HANDLER_LOG(L"UNIST_CODE_SUCCESS\r\n");
       if (installer_ && downloader_) downloader_->Start(packagePath_);
       break;
     case UNIST_CODE_FAIL:
-      UTILS_LOG(L"UNIST_CODE_FAIL\r\n");
+      HANDLER_LOG(L"UNIST_CODE_FAIL\r\n");
       break;
     case UNIST_CODE_ERROR:
-      UTILS_LOG(L"UNIST_CODE_ERROR\r\n");
+      HANDLER_LOG(L"UNIST_CODE_ERROR\r\n");
       break;
     default:
       break;
@@ -183,17 +187,17 @@ void CDownloadInstaller::OnInstallStatus(int code, double progress, const wchar_
   Forward(code, progress, text);
   switch (code) {
     case IST_CODE_START:
-      UTILS_LOG(L"IST_CODE_START\r\n");
+      HANDLER_LOG(L"IST_CODE_START\r\n");
       break;
     case IST_CODE_PROGRESS:
-      UTILS_LOG(L"IST_CODE_PROGRESS\r\n");
+      HANDLER_LOG(L"IST_CODE_PROGRESS\r\n");
       break;
     case IST_CODE_SUCCESS:
-      UTILS_LOG(L"INSTALL_SUCCESS\r\n");
+      HANDLER_LOG(L"INSTALL_SUCCESS\r\n");
       DeletePackage();
       break;
     case IST_CODE_FAIL:
-      UTILS_LOG(L"IST_CODE_FAIL\r\n");
+      HANDLER_LOG(L"IST_CODE_FAIL\r\n");
       DeletePackage();
       break;
     default:

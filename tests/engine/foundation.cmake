@@ -2,10 +2,9 @@
 # registry, single-instance guard and installer settings.
 tessmark_add_test(engine_foundation_tests
   SOURCES
-    foundation/log_capture.cpp
     foundation/log_thread_tests.cpp
     foundation/utils_tests.cpp
     foundation/system_tests.cpp
     foundation/settings_tests.cpp
-  LIBS tessmark_engine test_support)
+  LIBS tessmark_engine engine_test_support test_support)
 target_include_directories(engine_foundation_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/foundation)

@@ -2,6 +2,6 @@
 # as the downloaded package, the real fake uninstaller as the older version's uninstaller.
 tessmark_add_test(engine_orchestrator_tests
   SOURCES orchestrator/download_installer_tests.cpp
-  LIBS tessmark_engine package_server test_support
+  LIBS tessmark_engine engine_test_support package_server test_support
   TIMEOUT 300)
 add_dependencies(engine_orchestrator_tests fake_installer fake_uninstaller)

@@ -15,6 +15,7 @@
 #include "engine/file_utils.h"
 #include "engine/installer_settings.h"
 #include "engine/status.h"
+#include "log_capture.h"
 #include "package_server.h"
 #include "test_support.h"
 
@@ -142,6 +143,7 @@ protected:
 };
 
 TEST_F(OrchestratorTest, CleanRunDownloadsInstallsAndLeavesNoPackage) {
+  LogCapture log;
   {
     CDownloadInstaller engine(ui_.Callback(), url_, L"", installDir_, true, false, false);
     engine.SetOptions(url_, L"", L"", installDir_, true, false, false, true, L"zh-CN");
@@ -164,6 +166,19 @@ TEST_F(OrchestratorTest, CleanRunDownloadsInstallsAndLeavesNoPackage) {
   ASSERT_GE(cmd.size(), tail.size());
   EXPECT_EQ(cmd.substr(cmd.size() - tail.size()), tail) << ToUtf8(cmd);
   EXPECT_FALSE(FileExists(CDownloadInstaller::GetUninstallerCopyPath()));
+
+  // Each stage's status word, once, under the run's name.
+  const std::wstring prefix = L"(CDownloadInstaller::Start)<";
+  for (const wchar_t* word : {L"DL_TYPE=1\r\n", L"DL_CODE_START\r\n", L"DOWNLOAD_SUCCESS\r\n",
+                              L"DL_CODE_SUCCESS\r\n", L"IST_CODE_START\r\n", L"INSTALL_SUCCESS\r\n"}) {
+    size_t found = 0;
+    for (const std::wstring& line : log.LinesContaining(word))
+      if (line.find(prefix) != std::wstring::npos && line.size() >= wcslen(word) &&
+          line.compare(line.size() - wcslen(word), std::wstring::npos, word) == 0)
+        ++found;
+    EXPECT_EQ(found, 1u) << ToUtf8(word);
+  }
+  EXPECT_TRUE(log.LinesContaining(L"DL_CODE_FAIL").empty());
 }
 
 TEST_F(OrchestratorTest, EveryDownloadTypeRunsTheWholeChain) {
