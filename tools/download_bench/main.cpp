@@ -1,21 +1,25 @@
 // download_bench.exe [--size-mib N] [--rounds N] [--folder DIR]
 // Serves one package file of N MiB (default 512) from the package server on 127.0.0.1 and fetches
 // it in turns with a bare libcurl transfer (write callback straight into a file; once with
-// libcurl's default receive buffer, once with the downloader's) and with CCurlDownloader (header
-// request, part file, rename and the MD5 check). Prints the throughput of each round, the best of
-// each and their ratios.
+// libcurl's default receive buffer, once with the downloader's), with CCurlDownloader (header
+// request, part file, rename and the MD5 check), with CMTCurlDownloader (header request, two
+// ranged parts in parallel, the join, the rename and the MD5 check) and with WinHttpDownloader (one
+// plain GET through WinHTTP, no digest). Prints the throughput of each round, the best of each and
+// their ratios.
 #include <windows.h>
 
 #include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "engine/curl_client.h"
 #include "engine/curl_downloader.h"
+#include "engine/downloader_factory.h"
 #include "engine/file_utils.h"
 #include "package_server.h"
 
@@ -79,11 +83,14 @@ double BareCurl(const std::string& url, const std::wstring& target, long receive
   return result == CURLE_OK && closed ? Seconds(start, end) : -1;
 }
 
-double Downloader(const std::wstring& url, const std::wstring& target, int* lastCode) {
+// One run of the downloader that the DownloadType setting `type` selects (1 single, 2 WinHTTP,
+// 3 multi-part).
+double Downloader(int type, const std::wstring& url, const std::wstring& target, int* lastCode) {
   std::mutex mutex;
   std::condition_variable done;
   int code = 0;
-  CCurlDownloader downloader(
+  std::unique_ptr<CDownloader> downloader = MakeDownloader(
+      type,
       [&](int reported, double, const wchar_t*) {
         if (reported != DL_CODE_SUCCESS && reported != DL_CODE_FAIL && reported != DL_CODE_RETRY) return;
         std::lock_guard<std::mutex> lock(mutex);
@@ -92,7 +99,7 @@ double Downloader(const std::wstring& url, const std::wstring& target, int* last
       },
       url, target);
   LARGE_INTEGER start = Now();
-  downloader.Start(target);
+  downloader->Start(target);
   std::unique_lock<std::mutex> lock(mutex);
   done.wait(lock, [&] { return code != 0; });
   LARGE_INTEGER end = Now();
@@ -135,16 +142,17 @@ int wmain(int argc, wchar_t** argv) {
   const std::string url = server.Url(path);
   std::printf("package: %lu MiB at %s\n", sizeMib, url.c_str());
 
-  // Rounds alternate the three fetches so that the page cache and the server warm up alike.
+  // Rounds alternate the fetches so that the page cache and the server warm up alike.
   constexpr long kTunedBuffer = 512 * 1024;  // the receive buffer CurlClient asks for
-  double bestBare = 1e30, bestTuned = 1e30, bestDownloader = 1e30;
+  double bestBare = 1e30, bestTuned = 1e30, bestDownloader = 1e30, bestMultiPart = 1e30, bestWinHttp = 1e30;
   for (unsigned long round = 1; round <= rounds; ++round) {
     double bare = BareCurl(url, target, 0);
     DeleteFileW(target.c_str());
     double tuned = BareCurl(url, target, kTunedBuffer);
     DeleteFileW(target.c_str());
+    const std::wstring wideUrl(url.begin(), url.end());
     int code = 0;
-    double downloader = Downloader(std::wstring(url.begin(), url.end()), target, &code);
+    double downloader = Downloader(1, wideUrl, target, &code);
     LARGE_INTEGER digestStart = Now();
     Utils::GetFileMd5(target);
     double digestSeconds = Seconds(digestStart, Now());
@@ -153,10 +161,26 @@ int wmain(int argc, wchar_t** argv) {
       std::fprintf(stderr, "round %lu failed (downloader's last code %d)\n", round, code);
       return 1;
     }
+    double multiPart = Downloader(3, wideUrl, target, &code);
+    DeleteFileW(target.c_str());
+    if (multiPart < 0) {
+      std::fprintf(stderr, "round %lu failed (CMTCurlDownloader's last code %d)\n", round, code);
+      return 1;
+    }
+    double winHttp = Downloader(2, wideUrl, target, &code);
+    DeleteFileW(target.c_str());
+    if (winHttp < 0) {
+      std::fprintf(stderr, "round %lu failed (WinHttpDownloader's last code %d)\n", round, code);
+      return 1;
+    }
     std::printf("round %lu: bare libcurl %.1f MiB/s (%.2f s); bare libcurl, 512 KiB buffer %.1f MiB/s (%.2f s); "
                 "CCurlDownloader %.1f MiB/s (%.2f s; a digest pass alone takes %.2f s)\n",
                 round, megabytes / bare, bare, megabytes / tuned, tuned, megabytes / downloader, downloader,
                 digestSeconds);
+    std::printf("round %lu: CMTCurlDownloader %.1f MiB/s (%.2f s); WinHttpDownloader %.1f MiB/s (%.2f s)\n", round,
+                megabytes / multiPart, multiPart, megabytes / winHttp, winHttp);
+    bestMultiPart = std::min(bestMultiPart, multiPart);
+    bestWinHttp = std::min(bestWinHttp, winHttp);
     bestBare = std::min(bestBare, bare);
     bestTuned = std::min(bestTuned, tuned);
     bestDownloader = std::min(bestDownloader, downloader);
@@ -166,6 +190,10 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("against a bare transfer with the same 512 KiB buffer (%.1f MiB/s): ratio %.3f; the rest is the "
               "digest pass over the stored file\n",
               megabytes / bestTuned, bestTuned / bestDownloader);
+  std::printf("best: CMTCurlDownloader %.1f MiB/s, ratio to CCurlDownloader %.3f (goal >= 1.0)\n",
+              megabytes / bestMultiPart, bestDownloader / bestMultiPart);
+  std::printf("best: WinHttpDownloader %.1f MiB/s, ratio to bare libcurl %.3f (goal >= 0.8; it checks no digest)\n",
+              megabytes / bestWinHttp, bestBare / bestWinHttp);
   std::fflush(stdout);
   return 0;
 }

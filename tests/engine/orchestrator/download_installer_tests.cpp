@@ -182,7 +182,7 @@ TEST_F(OrchestratorTest, CleanRunDownloadsInstallsAndLeavesNoPackage) {
 }
 
 TEST_F(OrchestratorTest, EveryDownloadTypeRunsTheWholeChain) {
-  for (int type : {0, 1, 7}) {
+  for (int type : {0, 1, 2, 3, 7}) {
     SCOPED_TRACE(type);
     ui_.Reset();
     InstallerSettings::Instance().DownloadType = type;

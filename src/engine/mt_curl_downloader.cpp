@@ -1,0 +1,576 @@
+#include "engine/mt_curl_downloader.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#include "engine/file_utils.h"
+#include "engine/installer_settings.h"
+#include "engine/log.h"
+#include "engine/md5.h"
+#include "engine/string_utils.h"
+
+namespace {
+
+constexpr size_t kDigestLength = 32;
+// libcurl's receive buffer and the C runtime's buffer in front of each part file: large blocks
+// keep the per-call cost of a fast local transfer low.
+constexpr long kReceiveBufferSize = 512 * 1024;
+constexpr size_t kFileBufferSize = 1024 * 1024;
+constexpr size_t kJoinBlockSize = 4 * 1024 * 1024;
+
+// Size of a file in bytes; -1 when it does not exist or cannot be read.
+int64_t FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
+  return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+bool IsFileUrl(const std::string& url) {
+  return url.size() >= 5 && _strnicmp(url.c_str(), "file:", 5) == 0;
+}
+
+UniqueCFile OpenPartFile(const std::wstring& path, const wchar_t* mode) {
+  UniqueCFile file(_wfopen(path.c_str(), mode));
+  if (file) setvbuf(file.get(), nullptr, _IOFBF, kFileBufferSize);
+  return file;
+}
+
+// Appends the whole file at `path` to `out`; false on any read or write failure.
+bool AppendFile(HANDLE out, const std::wstring& path, std::vector<char>* buffer) {
+  UniqueFileHandle in(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!in) return false;
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(in.get(), buffer->data(), static_cast<DWORD>(buffer->size()), &got, nullptr)) return false;
+    if (got == 0) return true;
+    DWORD written = 0;
+    if (!WriteFile(out, buffer->data(), got, &written, nullptr) || written != got) return false;
+  }
+}
+
+}  // namespace
+
+CMTCurlDownloader::CMTCurlDownloader(StatusCallback callback, const std::wstring& url, const std::wstring& filePath)
+    : callback_(std::move(callback)),
+      filePath_(filePath),
+      url_(url),
+      stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  EnsureCurlGlobalInit();
+  if (!filePath_.empty()) {
+    DeleteFileW(filePath_.c_str());
+    DeletePartFiles(filePath_);
+  }
+}
+
+CMTCurlDownloader::~CMTCurlDownloader() {
+  stopping_ = true;
+  if (stopEvent_) SetEvent(stopEvent_.get());
+  std::unique_ptr<Utils::Thread> worker, waiter;
+  std::vector<std::unique_ptr<Utils::Thread>> retired;
+  {
+    std::lock_guard<std::mutex> lock(workerMutex_);
+    worker = std::move(worker_);
+  }
+  worker.reset();  // once the worker has ended, the waiter it made is in place
+  {
+    std::lock_guard<std::mutex> lock(workerMutex_);
+    waiter = std::move(waiter_);
+    retired = std::move(retired_);
+  }
+  waiter.reset();  // waits for the part threads, which abort at their next progress call
+  retired.clear();
+  FreeParts();
+  if (!filePath_.empty()) DeletePartFiles(filePath_);
+}
+
+void CMTCurlDownloader::SetLowSpeedAbort(long bytesPerSecond, long seconds) {
+  lowSpeedLimit_ = bytesPerSecond;
+  lowSpeedTime_ = seconds;
+}
+
+std::vector<std::pair<int64_t, int64_t>> CMTCurlDownloader::PartRanges(int64_t length) {
+  std::vector<std::pair<int64_t, int64_t>> ranges;
+  if (length <= 0) return ranges;
+  const int64_t count = std::min<int64_t>(std::max<int64_t>(length / kPartThreshold, 1), kMaxParts);
+  const int64_t each = length / count;
+  for (int64_t i = 0; i < count; ++i) {
+    const int64_t first = i * each;
+    const int64_t size = each + (i == count - 1 ? length % count : 0);
+    ranges.emplace_back(first, first + size - 1);
+  }
+  return ranges;
+}
+
+std::wstring CMTCurlDownloader::GetPartPath(const std::wstring& filePath, int index) {
+  return filePath + L"_" + std::to_wstring(index);
+}
+
+void CMTCurlDownloader::DeletePartFiles(const std::wstring& filePath) {
+  for (int i = 0; i < kMaxParts; ++i) DeleteFileW(GetPartPath(filePath, i).c_str());
+}
+
+void CMTCurlDownloader::Start(const std::wstring& filePath) {
+  // Threads of the previous run end before the new run begins. Called from inside a report of
+  // that run (the restart on 1005 comes from the waiter), the reporting thread cannot wait for
+  // itself: the new worker waits for it instead. The reporting thread sends nothing after it.
+  std::vector<std::unique_ptr<Utils::Thread>> carried;
+  auto settle = [&carried](std::unique_ptr<Utils::Thread> thread) {
+    if (!thread) return;
+    if (thread->Id() == GetCurrentThreadId()) {
+      carried.push_back(std::move(thread));
+    } else {
+      thread.reset();
+    }
+  };
+  std::unique_ptr<Utils::Thread> previous;
+  {
+    std::lock_guard<std::mutex> lock(workerMutex_);
+    previous = std::move(worker_);
+  }
+  settle(std::move(previous));
+  {
+    std::lock_guard<std::mutex> lock(workerMutex_);
+    previous = std::move(waiter_);
+  }
+  settle(std::move(previous));
+
+  bool started = false;
+  {
+    std::lock_guard<std::mutex> lock(workerMutex_);
+    for (auto& thread : carried) retired_.push_back(std::move(thread));
+    if (filePath != filePath_) {
+      // Part files cannot be continued in another folder, and must not stay in the old one.
+      if (!filePath_.empty()) DeletePartFiles(filePath_);
+      filePath_ = filePath;
+      std::lock_guard<std::mutex> progressLock(mutex_);
+      lastPercentage_ = 0;
+    }
+    worker_ = std::make_unique<Utils::Thread>(this, L"ABDEF", &CMTCurlDownloader::Start_Down);
+    if (worker_->Handle() != nullptr) started = ResumeThread(worker_->Handle()) != static_cast<DWORD>(-1);
+  }
+  // Without a worker no run would ever report: the orchestrator would wait forever.
+  if (!started) Report(DL_CODE_FAIL, 1.0, L"");
+}
+
+bool CMTCurlDownloader::Pause(unsigned ms) const {
+  return WaitForSingleObject(stopEvent_.get(), ms) != WAIT_OBJECT_0;
+}
+
+void CMTCurlDownloader::Report(int code, double progress, const wchar_t* text) {
+  if (callback_) callback_(code, progress, text != nullptr ? text : L"");
+}
+
+bool CMTCurlDownloader::getRealDownloadUrl(const std::string& url) {
+  realUrl_.clear();
+  md5_.clear();
+  contentLength_ = 0;
+  if (!InstallerSettings::Instance().ResolveRealUrl) return false;
+
+  UniqueCurl handle(curl_easy_init());
+  if (!handle) return false;
+  UniqueCurlSlist headers(curl_slist_append(nullptr, "Connection: keep-alive"));
+  CURL* h = handle.get();
+  int options = curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+  options |= curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+  options |= curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+  options |= curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
+  options |= curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 0L);
+  options |= curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
+  options |= curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &DiscardBodyCallback);
+  options |= curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 60L);
+  if (options != CURLE_OK) return false;
+  if (curl_easy_perform(h) != CURLE_OK) return false;
+
+  const std::string effective = CurlClient::GetEffectiveUrl(h);
+  if (!effective.empty()) {
+    realUrl_ = effective;
+    UTILS_LOG(L"Download File real url %ls\r\n",
+              Utils::ToWString(realUrl_, IsFileUrl(realUrl_) ? CP_ACP : CP_UTF8).c_str());
+    md5_ = Utils::GetUrlLastDir(realUrl_);
+  }
+  curl_off_t length = -1;
+  long code = 0;
+  if (curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+      curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK &&
+      // A local file has no response code: libcurl reports 0 for it.
+      ((code >= 200 && code <= 399) || (code == 0 && IsFileUrl(realUrl_)))) {
+    // Kept in 64 bits: a length cut to 32 bits would split the package at the wrong offsets.
+    contentLength_ = static_cast<int64_t>(length);
+    UTILS_LOG(L"Download File Length %lld\r\n", static_cast<long long>(contentLength_));
+  }
+  return !realUrl_.empty() && contentLength_ >= kMinimumLength;
+}
+
+void CMTCurlDownloader::Start_Down(void* downloader) {
+  CMTCurlDownloader* self = static_cast<CMTCurlDownloader*>(downloader);
+  std::vector<std::unique_ptr<Utils::Thread>> retired;
+  {
+    std::lock_guard<std::mutex> lock(self->workerMutex_);
+    retired = std::move(self->retired_);
+  }
+  // The run that restarted this one from inside its report sends nothing more; once it has
+  // returned, the parts and the paths belong to this run alone.
+  retired.clear();
+  if (self->Stopping()) return;
+
+  self->Report(DL_CODE_START, 1.0, L"");
+  UTILS_LOG(L"start download\r\n");
+  if (self->filePath_.empty()) {
+    // Part files named "_0" and "_1" would land in whatever the current folder is.
+    self->Report(DL_CODE_FAIL, 1.0, L"");
+    return;
+  }
+  const std::string url = CurlNarrowUrl(self->url_);
+
+  DeleteFileW(self->filePath_.c_str());
+  bool keepParts;
+  {
+    std::lock_guard<std::mutex> lock(self->mutex_);
+    keepParts = self->lastPercentage_ != 0;
+  }
+  if (!keepParts) DeletePartFiles(self->filePath_);
+
+  if (self->realUrl_.empty() || self->contentLength_ < kMinimumLength) {
+    if (!self->getRealDownloadUrl(url)) {
+      self->Report(DL_CODE_FAIL, 0.0, L"LibCurl");
+      return;
+    }
+  }
+
+  const auto ranges = PartRanges(self->contentLength_);
+  for (size_t i = 0; i < ranges.size(); ++i) {
+    auto node = std::make_unique<DownloadPartNode>();
+    node->start = ranges[i].first;
+    node->end = ranges[i].second;
+    node->partPath = GetPartPath(self->filePath_, static_cast<int>(i));
+    node->realUrl = self->realUrl_;
+    int64_t present = std::max<int64_t>(FileSize(node->partPath), 0);
+    if (present > node->end - node->start + 1) {
+      // A file longer than its range cannot hold that range: the range starts over.
+      DeleteFileW(node->partPath.c_str());
+      present = 0;
+    }
+    node->position = node->start + present;
+    node->bytesPresent = present;
+    node->easy.reset(curl_easy_init());
+    if (node->end < node->position) {
+      node->status = 0;
+    } else if (!node->easy) {
+      node->status = CurlClient::kNoHandle;
+    } else {
+      node->file = OpenPartFile(node->partPath, L"ab");
+      node->status = node->file ? kPartPending : kPartFileError;
+    }
+    self->parts_.push_back(std::move(node));
+  }
+
+  bool first = true;
+  for (auto& node : self->parts_) {
+    if (node->status != kPartPending) continue;
+    if (!first && !self->Pause(kPartStartGapMs)) break;
+    first = false;
+    if (self->Stopping()) break;
+    node->thread = std::make_unique<Utils::Thread>(node.get(), L"ABDEF", [self](void* part) {
+      downloadThreadFun(self, static_cast<DownloadPartNode*>(part));
+    });
+    // Without a thread the part stays pending, which the waiter takes for a failed part.
+    if (node->thread->Handle() != nullptr) ResumeThread(node->thread->Handle());
+  }
+
+  bool waiting = false;
+  {
+    std::lock_guard<std::mutex> lock(self->workerMutex_);
+    self->waiter_ = std::make_unique<Utils::Thread>(self, L"ABDEF", &CMTCurlDownloader::waitForFinishThreadFun);
+    if (self->waiter_->Handle() != nullptr) {
+      ResumeThread(self->waiter_->Handle());
+      waiting = true;
+    } else {
+      self->waiter_.reset();
+    }
+  }
+  // Without a waiter of its own the run still has to end with a report: the worker waits.
+  if (!waiting) waitForFinishThreadFun(self);
+}
+
+void CMTCurlDownloader::downloadThreadFun(CMTCurlDownloader* downloader, DownloadPartNode* part) {
+  int budget = kAttemptBudget;
+  int result = downloadExe(downloader, part);
+  while (result != 0 && budget > 0 && !downloader->Stopping()) {
+    budget -= result == CURLE_PARTIAL_FILE ? 1 : 2;
+    UTILS_LOG(L"CurlDownLoader Code=%d\r\n", result);
+    if (!downloader->Pause(kRetryPauseMs)) break;
+    result = downloadExe(downloader, part);
+  }
+  part->file.reset();
+}
+
+int CMTCurlDownloader::downloadExe(CMTCurlDownloader* downloader, DownloadPartNode* part) {
+  // Every attempt begins where the part file ends: what a failed attempt wrote is kept, and a
+  // byte that never reached the disk is fetched again.
+  int64_t present = std::max<int64_t>(FileSize(part->partPath), 0);
+  if (present > part->end - part->start + 1) {
+    // Longer than its range, so not what this range holds: start it over.
+    part->file.reset();
+    part->file = OpenPartFile(part->partPath, L"wb");
+    present = 0;
+  }
+  part->position = part->start + present;
+  part->bytesPresent = present;
+  if (part->position > part->end) {
+    part->file.reset();
+    part->status = 0;
+    return 0;
+  }
+  if (!part->file) part->file = OpenPartFile(part->partPath, L"ab");
+  if (!part->file) {
+    part->status = kPartFileError;
+    return kPartFileError;
+  }
+  part->responseChecked = false;
+
+  char range[64];
+  std::snprintf(range, sizeof(range), "%lld-%lld", static_cast<long long>(part->position),
+                static_cast<long long>(part->end));
+  CURL* h = part->easy.get();
+  int options = curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  options |= curl_easy_setopt(h, CURLOPT_URL, part->realUrl.c_str());
+  options |= curl_easy_setopt(h, CURLOPT_TIMEOUT, 0L);
+  options |= curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+  options |= curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CMTCurlDownloader::PartWriteCallback);
+  options |= curl_easy_setopt(h, CURLOPT_WRITEDATA, part);
+  options |= curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+  options |= curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &CMTCurlDownloader::OnProgress);
+  options |= curl_easy_setopt(h, CURLOPT_XFERINFODATA, downloader);
+  options |= curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
+  options |= curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 60L);
+  options |= curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 0L);
+  options |= curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
+  options |= curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, downloader->lowSpeedLimit_);
+  options |= curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, downloader->lowSpeedTime_);
+  options |= curl_easy_setopt(h, CURLOPT_RANGE, range);
+  options |= curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
+  if (options != CURLE_OK) {
+    curl_easy_reset(h);
+    return options;
+  }
+
+  int result = curl_easy_perform(h);
+  // The close flushes the C runtime's buffer: bytes that never reach the disk fail the attempt,
+  // and the next one fetches them again from where the file really ends.
+  const bool closed = fclose(part->file.release()) == 0;
+  if (closed && result == CURLE_WRITE_ERROR && part->position > part->end) {
+    // Every byte of the range is in the file; the server merely sent more than was asked for.
+    result = CURLE_OK;
+  }
+  if (!closed && result == CURLE_OK) result = CURLE_WRITE_ERROR;
+  if (result == CURLE_OK && part->position <= part->end) {
+    // A body without a length ends wherever the connection closes: the rest is still missing.
+    result = CURLE_PARTIAL_FILE;
+  }
+  if (result != CURLE_OK) {
+    UTILS_LOG(L"error:%d:%ls\r\n", result, CurlErrorText(static_cast<CURLcode>(result)).c_str());
+  } else {
+    UTILS_LOG(L"curl_easy_cleanup\r\n");
+  }
+  curl_easy_reset(h);
+  part->status = result;
+  return result;
+}
+
+size_t CMTCurlDownloader::PartWriteCallback(char* data, size_t size, size_t count, void* partPointer) {
+  DownloadPartNode* part = static_cast<DownloadPartNode*>(partPointer);
+  if (part == nullptr || !part->file || size == 0 || count == 0) return 0;
+  if (!part->responseChecked) {
+    part->responseChecked = true;
+    long code = 0;
+    curl_easy_getinfo(part->easy.get(), CURLINFO_RESPONSE_CODE, &code);
+    if (code == 200 && part->position != 0) {
+      // The server ignored the range and sends the package from its first byte: those bytes
+      // belong elsewhere, and written here they would corrupt the package.
+      UTILS_LOG(L"range %lld-%lld ignored by the server\r\n", static_cast<long long>(part->position),
+                static_cast<long long>(part->end));
+      return 0;
+    }
+  }
+  // The range is inclusive: its last byte is still to be written while position equals end.
+  const int64_t remaining = part->end - part->position + 1;
+  if (remaining <= 0) return 0;
+  const size_t wanted = size * count;
+  const size_t take = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(wanted), remaining));
+  const size_t written = fwrite(data, 1, take, part->file.get());
+  part->position += static_cast<int64_t>(written);
+  part->bytesPresent += static_cast<int64_t>(written);
+  return written;
+}
+
+int CMTCurlDownloader::OnProgress(void* downloader, curl_off_t /*dltotal*/, curl_off_t /*dlnow*/,
+                                  curl_off_t /*ultotal*/, curl_off_t /*ulnow*/) {
+  CMTCurlDownloader* self = static_cast<CMTCurlDownloader*>(downloader);
+  // The only way to end a part transfer early: the downloader is going away.
+  if (self->Stopping()) return 1;
+  std::lock_guard<std::mutex> lock(self->mutex_);
+  const int64_t now = static_cast<int64_t>(std::time(nullptr));
+  if (now <= self->lastProgressSecond_) return 0;
+  self->lastProgressSecond_ = now;
+  if (self->contentLength_ < kMinimumLength) return 0;
+  double percentage = 0;
+  for (const auto& part : self->parts_) {
+    const int64_t present = part->bytesPresent;
+    if (present > 0) percentage += static_cast<double>(present) * 100.0 / static_cast<double>(self->contentLength_);
+  }
+  if (percentage > 100) return 0;
+  if (percentage - self->lastPercentage_ >= 1) {
+    self->lastPercentage_ = percentage;
+    // Under the lock: two parts must not report their percentages out of order.
+    self->Report(DL_CODE_PROGRESS, percentage / 100.0, L"");
+  }
+  return 0;
+}
+
+void CMTCurlDownloader::waitForFinishThreadFun(void* downloader) {
+  CMTCurlDownloader* self = static_cast<CMTCurlDownloader*>(downloader);
+  // The digest is taken over the part files in index order, each one as soon as it and those
+  // before it are complete, while later parts still download; the last one is hashed while the
+  // parts are joined. The joined file is the same bytes: every read and write of the join is
+  // checked, and so is its length.
+  const bool checkDigest = self->md5_.size() == kDigestLength;
+  Utils::Md5Context digest;
+  Utils::Md5Init(&digest);
+  bool hashed = checkDigest;
+  int failed = 0;
+  for (size_t i = 0; i < self->parts_.size(); ++i) {
+    DownloadPartNode& part = *self->parts_[i];
+    part.thread.reset();  // waits for the part (no thread: complete from the start, or never started)
+    if (failed == 0 && part.status != 0) failed = part.status;
+    if (hashed && failed == 0 && i + 1 < self->parts_.size()) hashed = self->HashPart(part, &digest);
+  }
+  if (self->Stopping()) {
+    self->FreeParts();
+    return;
+  }
+
+  if (failed != 0 || self->parts_.empty()) {
+    self->FreeParts();
+    bool keepParts;
+    bool again;
+    {
+      std::lock_guard<std::mutex> lock(self->mutex_);
+      keepParts = self->lastPercentage_ != 0;
+      again = !self->retried_;
+      if (again) {
+        self->retried_ = true;
+      } else {
+        self->lastPercentage_ = 0;
+        keepParts = false;  // nothing will continue them
+      }
+    }
+    if (!keepParts) DeletePartFiles(self->filePath_);
+    self->Report(again ? DL_CODE_RETRY : DL_CODE_FAIL, static_cast<double>(failed), L"LibCurl");
+    return;
+  }
+
+  {
+    std::lock_guard<std::mutex> lock(self->mutex_);
+    self->lastPercentage_ = 0;
+  }
+  const std::wstring& destination = self->filePath_;
+  const std::wstring joinedPath = self->parts_.front()->partPath;
+  std::unique_ptr<Utils::Thread> hasher;
+  if (hashed) {
+    hasher = std::make_unique<Utils::Thread>(self->parts_.back().get(), L"ABDEF", [self, &digest, &hashed](void* part) {
+      hashed = self->HashPart(*static_cast<DownloadPartNode*>(part), &digest);
+    });
+    if (hasher->Handle() != nullptr) {
+      ResumeThread(hasher->Handle());
+    } else {
+      hasher.reset();
+      hashed = self->HashPart(*self->parts_.back(), &digest);
+    }
+  }
+  bool ok;
+  {
+    UniqueFileHandle joined(CreateFileW(joinedPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    ok = static_cast<bool>(joined);
+    std::vector<char> buffer(ok && self->parts_.size() > 1 ? kJoinBlockSize : 0);
+    for (size_t i = 1; ok && i < self->parts_.size(); ++i) {
+      ok = AppendFile(joined.get(), self->parts_[i]->partPath, &buffer);
+      if (ok) UTILS_LOG(L"partPath::%ls\r\n", self->parts_[i]->partPath.c_str());
+    }
+  }
+  hasher.reset();
+  if (self->Stopping()) {
+    self->FreeParts();
+    return;
+  }
+  // Whatever went wrong on the way, only a file of exactly the package's length is the package.
+  ok = ok && FileSize(joinedPath) == self->contentLength_;
+  if (ok) {
+    DeleteFileW(destination.c_str());
+    ok = MoveFileExW(joinedPath.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+  }
+  DeletePartFiles(destination);
+  ok = ok && FileSize(destination) == self->contentLength_;
+  if (!ok || (checkDigest && !hashed)) {
+    // No package to install: the parts could not be joined, or cannot be read.
+    UTILS_LOG(L"package missing or unreadable: %ls\r\n", destination.c_str());
+    DeleteFileW(destination.c_str());
+    self->FreeParts();
+    self->Report(DL_CODE_FAIL, 0.0, L"LibCurl");
+    return;
+  }
+
+  if (checkDigest) {
+    unsigned char value[16];
+    Utils::Md5Final(&digest, value);
+    if (Utils::Md5Hex(value) != self->md5_) {
+      self->Report(DL_CODE_DIGEST_ERROR, 0.0, L"mtcurl文件md5校验失败");
+      DeleteFileW(destination.c_str());
+      self->FreeParts();
+      bool again;
+      {
+        std::lock_guard<std::mutex> lock(self->mutex_);
+        again = !self->retried_;
+        self->retried_ = true;
+      }
+      if (again) {
+        UTILS_LOG(L"finish recv, md5 chaek failed retry once.\r\n");
+        self->Report(DL_CODE_RETRY, 0.0, L"LibCurl");
+      } else {
+        UTILS_LOG(L"finish recv, md5 chaek failed and retry failed.\r\n");
+        self->Report(DL_CODE_FAIL, 0.0, L"LibCurl");
+      }
+      return;
+    }
+  } else {
+    self->Report(DL_CODE_DIGEST_ERROR, 0.0, L"mtcurl获取url-md5失败");
+  }
+  UTILS_LOG(L"finish recv\r\n");
+  self->FreeParts();
+  self->Report(DL_CODE_SUCCESS, 0.0, L"LibCurl");
+}
+
+bool CMTCurlDownloader::HashPart(const DownloadPartNode& part, Utils::Md5Context* digest) const {
+  UniqueFileHandle file(CreateFileW(part.partPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return false;
+  std::vector<char> buffer(kJoinBlockSize);
+  int64_t total = 0;
+  for (;;) {
+    if (Stopping()) return false;
+    DWORD got = 0;
+    // A failed read must not pass for the end of the part.
+    if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return false;
+    if (got == 0) break;
+    Utils::Md5Update(digest, buffer.data(), got);
+    total += got;
+  }
+  return total == part.end - part.start + 1;
+}
+
+void CMTCurlDownloader::FreeParts() { parts_.clear(); }

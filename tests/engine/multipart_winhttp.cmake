@@ -1,0 +1,14 @@
+# The multi-part and the WinHTTP downloaders, against the package server on 127.0.0.1. The retry
+# pauses of the multi-part downloader are real (400 ms), so the budget cases take several seconds.
+tessmark_add_test(engine_multipart_winhttp_tests
+  SOURCES download/download_fixture.cpp multipart_winhttp/mt_curl_downloader_test.cpp
+          multipart_winhttp/winhttp_test.cpp
+  LIBS tessmark_engine package_server test_support
+  TIMEOUT 300)
+target_include_directories(engine_multipart_winhttp_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/download)
+if(TEST engine_multipart_winhttp_tests)
+  # Requests go to 127.0.0.1 only: no proxy of the caller's environment may come between.
+  set_property(TEST engine_multipart_winhttp_tests PROPERTY ENVIRONMENT_MODIFICATION
+    "http_proxy=unset:" "HTTP_PROXY=unset:" "https_proxy=unset:" "HTTPS_PROXY=unset:"
+    "all_proxy=unset:" "ALL_PROXY=unset:" "no_proxy=unset:" "NO_PROXY=unset:")
+endif()
