@@ -13,6 +13,7 @@
 #include "engine/installer.h"
 #include "engine/installer_settings.h"
 #include "engine/log.h"
+#include "log_capture.h"
 
 using namespace ChildTests;
 
@@ -290,26 +291,12 @@ TEST(Installer, SecondStartRunsAgainInTheCodePageTheFirstRunChose) {
   EXPECT_EQ(installer.OutputCodePage(), static_cast<UINT>(CP_UTF8));
 }
 
-namespace {
-
-std::mutex logMutex;
-std::vector<std::wstring> logLines;
-
-void CaptureLogLine(const wchar_t* line) {
-  std::lock_guard<std::mutex> lock(logMutex);
-  logLines.push_back(line);
-}
-
-}  // namespace
-
 TEST(Installer, ExePathIsLoggedUnderTheParser) {
-  Utils::LogSink previous = Utils::SetLogSink(&CaptureLogLine);
+  LogCapture log;
   RunInstaller("line ExePath=C:\\App\\Tessmark.exe\nline State=Success\n");
-  Utils::SetLogSink(previous);
 
-  std::lock_guard<std::mutex> lock(logMutex);
   int found = 0;
-  for (const std::wstring& line : logLines) {
+  for (const std::wstring& line : log.Lines()) {
     const std::wstring tail = L">: ExePath: C:\\App\\Tessmark.exe";  // no line end of its own
     if (line.size() >= tail.size() && line.compare(line.size() - tail.size(), tail.size(), tail) == 0) {
       ++found;
