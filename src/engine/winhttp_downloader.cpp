@@ -12,47 +12,18 @@ WinHttpDownloader::WinHttpDownloader(StatusCallback callback, const std::wstring
 
 WinHttpDownloader::~WinHttpDownloader() {
   stopping_ = true;
-  std::unique_ptr<Utils::Thread> worker, retired;
-  {
-    std::lock_guard<std::mutex> lock(workerMutex_);
-    worker = std::move(worker_);
-    retired = std::move(retired_);
-  }
-  worker.reset();
-  retired.reset();
+  worker_.Stop();
 }
 
 void WinHttpDownloader::Start(const std::wstring& filePath) {
-  std::unique_ptr<Utils::Thread> previous;
-  {
-    std::lock_guard<std::mutex> lock(workerMutex_);
-    previous = std::move(worker_);
-  }
-  // A Start from inside a report of the previous run comes from that run's own thread, which
-  // cannot wait for itself: the new run waits for it instead.
-  const bool fromPreviousRun = previous && previous->Id() == GetCurrentThreadId();
-  if (previous && !fromPreviousRun) previous.reset();
-
-  bool started = false;
-  {
-    std::lock_guard<std::mutex> lock(workerMutex_);
-    if (fromPreviousRun) retired_ = std::move(previous);
-    filePath_ = filePath;
-    worker_ = std::make_unique<Utils::Thread>(this, L"ABDEF", &WinHttpDownloader::ThreadProc);
-    if (worker_->Handle() != nullptr) started = ResumeThread(worker_->Handle()) != static_cast<DWORD>(-1);
-  }
+  const bool started =
+      worker_.Start(L"ABDEF", [&] { filePath_ = filePath; }, [this] { ThreadProc(this); });
   // Without a worker no run would ever report: the orchestrator would wait forever.
   if (!started) Report(DL_CODE_FAIL, 0.0, L"");
 }
 
 void WinHttpDownloader::ThreadProc(void* downloader) {
   WinHttpDownloader* self = static_cast<WinHttpDownloader*>(downloader);
-  std::unique_ptr<Utils::Thread> retired;
-  {
-    std::lock_guard<std::mutex> lock(self->workerMutex_);
-    retired = std::move(self->retired_);
-  }
-  retired.reset();
   if (self->stopping_) return;
 
   self->Report(DL_CODE_START, 1.0, L"");

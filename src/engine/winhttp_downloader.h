@@ -4,13 +4,11 @@
 // destination file. No header request, no ranges, no resume, no progress reports and no digest
 // check: a run reports 1001 and then 1003 or 1004.
 #include <atomic>
-#include <memory>
-#include <mutex>
 #include <string>
 
 #include "engine/downloader.h"
 #include "engine/status.h"
-#include "engine/thread.h"
+#include "engine/restartable_worker.h"
 
 class WinHttpDownloader : public CDownloader {
 public:
@@ -29,9 +27,6 @@ private:
   StatusCallback callback_;
   std::wstring filePath_;  // the destination of the current run
   std::wstring url_;
-  std::unique_ptr<Utils::Thread> worker_;
-  // A run that called Start from inside its own report: the new run joins it before it begins.
-  std::unique_ptr<Utils::Thread> retired_;
-  std::mutex workerMutex_;
   std::atomic<bool> stopping_{false};
+  Utils::RestartableWorker worker_;
 };

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 #include <cwchar>
 #include <string>
 #include <vector>
 
 #include "engine/log.h"
+#include "engine/restartable_worker.h"
 #include "engine/thread.h"
 #include "engine/wait_utils.h"
 #include "log_capture.h"
@@ -294,6 +296,40 @@ void DrainQueue() {
 }
 
 }  // namespace
+
+TEST(RestartableWorker, RestartFromInsideARunWaitsForThatRunToReturn) {
+  // The first run restarts the worker from its own thread (as a downloader does from its 1005
+  // report) and goes on working for a while: the second run may only begin once it has returned.
+  std::mutex mutex;
+  std::vector<std::wstring> events;
+  auto note = [&](const wchar_t* what) {
+    std::lock_guard<std::mutex> lock(mutex);
+    events.push_back(what);
+  };
+  int settings = 0;
+  {
+    Utils::RestartableWorker worker;
+    ASSERT_TRUE(worker.Start(L"ABDEF", [&] { settings = 1; }, [&] {
+      note(L"first begins");
+      EXPECT_TRUE(worker.Start(L"ABDEF", [&] { settings = 2; }, [&] { note(L"second runs"); }));
+      Sleep(200);
+      note(L"first returns");
+    }));
+    for (;;) {  // until the first run is over its own restart
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (events.size() >= 2) break;
+      }
+      Sleep(10);
+    }
+    // A restart from outside waits for the run before it.
+    ASSERT_TRUE(worker.Start(L"ABDEF", [&] { settings = 3; }, [&] { note(L"third runs"); }));
+  }  // the destructor waits for every run
+  const std::vector<std::wstring> expected = {L"first begins", L"first returns", L"second runs",
+                                              L"third runs"};
+  EXPECT_EQ(events, expected);
+  EXPECT_EQ(settings, 3);
+}
 
 TEST(PumpMessages, DestroyedWindowReturnsFalseBeforeTakingAnyMessage) {
   HWND window = MakeCountingWindow();
