@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "engine/curl_downloader.h"
+#include "engine/file_digest_follower.h"
 #include "engine/log.h"
 #include "engine/string_utils.h"
 
@@ -92,6 +93,7 @@ CURLcode CurlClient::SetCommonOptions(CURL* handle) const {
 
 int CurlClient::Start() {
   UTILS_LOG(L"start download\r\n");
+  storedDigest_.clear();
   const std::wstring partPath = GetFilePath(true);
   const std::wstring destination = GetFilePath(false);
   const std::string url = CurlNarrowUrl(url_);
@@ -123,6 +125,7 @@ int CurlClient::Start() {
     return kPartFileError;
   }
 
+  PartSink sink{part.get(), 0, nullptr};
   // No "Accept-Encoding": the client decodes nothing, so a server that honoured it would have
   // compressed bytes stored as the package.
   UniqueCurlSlist headers(curl_slist_append(nullptr, "Connection: keep-alive"));
@@ -135,7 +138,7 @@ int CurlClient::Start() {
   int options = curl_easy_setopt(handle, CURLOPT_URL, realUrl_.c_str());
   options |= curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
   options |= curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &CurlClient::WriteCallback);
-  options |= curl_easy_setopt(handle, CURLOPT_WRITEDATA, part.get());
+  options |= curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
   options |= curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
   options |= curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &CurlClient::ProgressCallback);
   options |= curl_easy_setopt(handle, CURLOPT_XFERINFODATA, this);
@@ -146,6 +149,19 @@ int CurlClient::Start() {
   resumeOffset_ = FileSize(partPath);
   if (resumeOffset_ > 0) options |= curl_easy_setopt(handle, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(resumeOffset_));
 
+  // The part file is digested while it grows, from its first byte (what an earlier attempt kept
+  // included), so that the owner's check finds the digest ready instead of reading the whole
+  // package again after the transfer. Each attempt starts over: between attempts the file may have
+  // been cut, removed or rewritten.
+  FileDigestFollower follower(partPath, &stop_);
+  if (resumeOffset_ >= 0) {
+    sink.stored = resumeOffset_;
+    sink.follower = &follower;
+    follower.Stored(resumeOffset_);
+  } else {
+    follower.Cancel();
+  }
+
   int result = options;
   // A part file that holds the whole file (the last attempt received everything but did not end
   // well) needs no request at all: a range starting at the end would be refused every time.
@@ -153,16 +169,23 @@ int CurlClient::Start() {
   if (options == CURLE_OK && !complete) result = curl_easy_perform(handle);
   UTILS_LOG(L"error:%d:%ls\r\n", result, CurlErrorText(static_cast<CURLcode>(result)).c_str());
   easy_.reset();
-  // The C runtime still buffers the last writes: a write that fails only now fails the attempt,
-  // and the bytes already in the part file are kept for the next one.
+  // The writes were handed to the system as they came (see WriteCallback); should anything still
+  // be buffered, a write that fails only now fails the attempt, and the bytes already in the part
+  // file are kept for the next one.
   const bool flushed = fflush(part.get()) == 0;
   part.reset();
   if (result == CURLE_OK && !flushed) result = CURLE_WRITE_ERROR;
 
+  const int64_t received = result == CURLE_OK ? FileSize(partPath) : -1;
+  // Only a part file of the announced length can become the package; the follower is done with
+  // the file (its handle closed) before it is renamed or deleted.
+  const std::string digest =
+      received == static_cast<int64_t>(contentLength_) ? follower.Finish(received) : std::string();
+  follower.Cancel();
+
   if (result == CURLE_OK) {
     // A body without a length ends wherever the connection closes: hold the part file to the
     // length the server announced, so that a cut body is continued, not taken for the package.
-    const int64_t received = FileSize(partPath);
     if (received < static_cast<int64_t>(contentLength_)) {
       result = CURLE_PARTIAL_FILE;
     } else if (received > static_cast<int64_t>(contentLength_)) {
@@ -181,7 +204,11 @@ int CurlClient::Start() {
   }
   if (result == CURLE_OK) {
     // A failed rename is not judged here: the owner finds no file to digest and fails the run.
-    MoveFileExW(partPath.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+    const bool moved =
+        MoveFileExW(partPath.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+    // The digest read back holds for the destination only when the rename put that very file
+    // there.
+    if (moved && !digest.empty() && FileSize(destination) == received) storedDigest_ = digest;
   }
   UTILS_LOG(L"end download\r\n");
   return result;
@@ -248,9 +275,17 @@ double CurlClient::GetDownloadFileLength_Str(const std::string& url) const {
   return static_cast<double>(length);
 }
 
-size_t CurlClient::WriteCallback(char* data, size_t size, size_t count, void* partFile) {
+size_t CurlClient::WriteCallback(char* data, size_t size, size_t count, void* partSink) {
   if (size == 0 || count == 0) return 0;
-  return fwrite(data, 1, size * count, static_cast<FILE*>(partFile));
+  PartSink* sink = static_cast<PartSink*>(partSink);
+  const size_t written = fwrite(data, 1, size * count, sink->file);
+  // The follower may read only what the system holds: the C runtime keeps the tail of a write
+  // that is not a multiple of its buffer, so hand that over now (blocks this large mostly bypass
+  // the buffer anyway). A failed flush leaves the stored length unknown: the attempt fails.
+  if (fflush(sink->file) != 0) return 0;
+  sink->stored += static_cast<int64_t>(written);
+  if (sink->follower != nullptr) sink->follower->Stored(sink->stored);
+  return written;
 }
 
 int CurlClient::ProgressCallback(void* clientPointer, curl_off_t dltotal, curl_off_t dlnow, curl_off_t /*ultotal*/,

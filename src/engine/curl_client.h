@@ -2,7 +2,8 @@
 // One resumable libcurl transfer of one URL into one file. The client resolves the final URL and
 // the length of the file first, appends the body to "<file>.part", continues a part file left by
 // an earlier attempt from its current size, reports progress to its owner and, on success,
-// renames the part file to the destination.
+// renames the part file to the destination. While the body arrives, the part file is read back and
+// digested alongside, so that the owner's digest check does not have to read the whole file again.
 //
 // Also the conventions that every libcurl downloader of the installer shares: the process-wide
 // libcurl set-up, the narrow form of a URL, owners for easy handles and header lists, and the
@@ -17,6 +18,7 @@
 #include "engine/unique_resource.h"
 
 class CCurlDownloader;
+class FileDigestFollower;
 
 struct CurlEasyTraits {
   using pointer = CURL*;
@@ -95,6 +97,10 @@ public:
   double ContentLength() const { return contentLength_; }
   int64_t ResumeOffset() const { return resumeOffset_; }
   const std::string& ErrorText() const { return errorText_; }
+  // MD5 digest (32 lower-case hexadecimal digits) of the destination as the last successful
+  // attempt stored it, taken from the part file read back while it was written; "" when the last
+  // attempt failed or the digest read back is not certain, and the file has to be digested itself.
+  const std::string& StoredDigest() const { return storedDigest_; }
 
   // Header-only request with redirects followed; the caller reads the handle. Null only when no
   // handle could be made.
@@ -109,7 +115,14 @@ public:
   // The announced length of a header-only request without redirects, whatever the response code.
   double GetDownloadFileLength_Str(const std::string& url) const;
 
-  static size_t WriteCallback(char* data, size_t size, size_t count, void* partFile);
+  // Where the write callback puts the body: the part file, its length so far and the follower
+  // that digests it.
+  struct PartSink {
+    FILE* file;
+    int64_t stored;
+    FileDigestFollower* follower;
+  };
+  static size_t WriteCallback(char* data, size_t size, size_t count, void* partSink);
   static int ProgressCallback(void* client, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal,
                               curl_off_t ulnow);
 
@@ -128,6 +141,7 @@ private:
   std::atomic<bool> stop_{false};
   std::string realUrl_;  // UTF-8; the final URL after redirects
   std::string errorText_;
+  std::string storedDigest_;
   long lowSpeedLimit_ = 1;
   long lowSpeedTime_ = 5;
 };

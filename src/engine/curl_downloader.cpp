@@ -109,7 +109,10 @@ void CCurlDownloader::dlThreadFun(void* downloader) {
 void CCurlDownloader::Verify() {
   const std::string expected = Utils::GetUrlLastDir(client_.RealUrl());
   if (expected.size() == kDigestLength) {
-    const std::string actual = Utils::GetFileMd5(filePath_);
+    // The client digested the file as it was stored; only when it could not be sure of that
+    // digest is the whole package read once more.
+    std::string actual = client_.StoredDigest();
+    if (actual.empty()) actual = Utils::GetFileMd5(filePath_);
     if (actual.size() != kDigestLength) {
       // The transfer ended well but no file can be read at the destination (the rename failed,
       // or it was removed): nothing has been verified, and nothing can be installed.

@@ -1,7 +1,8 @@
 #pragma once
 // The single resumable downloader: one CurlClient transfer on a worker thread, failed attempts
 // repeated within a budget while the part file keeps what was received, the finished file's MD5
-// digest checked against the digest segment of the final URL, and every step reported with the
+// digest (taken by the client while the file was written, or read afresh when that one is not
+// certain) checked against the digest segment of the final URL, and every step reported with the
 // download codes 1001 to 1006.
 #include <atomic>
 #include <cstdint>

@@ -17,11 +17,15 @@ inline uint32_t LoadLe32(const unsigned char* p) {
 // The four rounds' auxiliary functions in forms that need fewer operations than the textbook
 // ones and give the same values.
 #define MD5_F(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))
-#define MD5_G(x, y, z) ((y) ^ ((z) & ((x) ^ (y))))
 #define MD5_H(x, y, z) ((x) ^ (y) ^ (z))
 #define MD5_I(x, y, z) ((y) ^ ((x) | ~(z)))
 #define MD5_STEP(f, a, b, c, d, x, t, s) \
   (a) += f((b), (c), (d)) + (x) + (t);   \
+  (a) = Rotl((a), (s)) + (b)
+// The second round's function as the sum of its two disjoint halves: (c & ~d) does not wait for
+// b, the result of the step before, which shortens the chain each step depends on.
+#define MD5_STEP_G(a, b, c, d, x, t, s)              \
+  (a) += ((c) & ~(d)) + (x) + (t) + ((b) & (d));     \
   (a) = Rotl((a), (s)) + (b)
 
 }  // namespace
@@ -64,22 +68,22 @@ void Md5Transform(uint32_t state[4], const unsigned char* blocks, size_t blockCo
     MD5_STEP(MD5_F, c, d, a, b, x14, 0xa679438eu, 17);
     MD5_STEP(MD5_F, b, c, d, a, x15, 0x49b40821u, 22);
 
-    MD5_STEP(MD5_G, a, b, c, d, x1, 0xf61e2562u, 5);
-    MD5_STEP(MD5_G, d, a, b, c, x6, 0xc040b340u, 9);
-    MD5_STEP(MD5_G, c, d, a, b, x11, 0x265e5a51u, 14);
-    MD5_STEP(MD5_G, b, c, d, a, x0, 0xe9b6c7aau, 20);
-    MD5_STEP(MD5_G, a, b, c, d, x5, 0xd62f105du, 5);
-    MD5_STEP(MD5_G, d, a, b, c, x10, 0x02441453u, 9);
-    MD5_STEP(MD5_G, c, d, a, b, x15, 0xd8a1e681u, 14);
-    MD5_STEP(MD5_G, b, c, d, a, x4, 0xe7d3fbc8u, 20);
-    MD5_STEP(MD5_G, a, b, c, d, x9, 0x21e1cde6u, 5);
-    MD5_STEP(MD5_G, d, a, b, c, x14, 0xc33707d6u, 9);
-    MD5_STEP(MD5_G, c, d, a, b, x3, 0xf4d50d87u, 14);
-    MD5_STEP(MD5_G, b, c, d, a, x8, 0x455a14edu, 20);
-    MD5_STEP(MD5_G, a, b, c, d, x13, 0xa9e3e905u, 5);
-    MD5_STEP(MD5_G, d, a, b, c, x2, 0xfcefa3f8u, 9);
-    MD5_STEP(MD5_G, c, d, a, b, x7, 0x676f02d9u, 14);
-    MD5_STEP(MD5_G, b, c, d, a, x12, 0x8d2a4c8au, 20);
+    MD5_STEP_G(a, b, c, d, x1, 0xf61e2562u, 5);
+    MD5_STEP_G(d, a, b, c, x6, 0xc040b340u, 9);
+    MD5_STEP_G(c, d, a, b, x11, 0x265e5a51u, 14);
+    MD5_STEP_G(b, c, d, a, x0, 0xe9b6c7aau, 20);
+    MD5_STEP_G(a, b, c, d, x5, 0xd62f105du, 5);
+    MD5_STEP_G(d, a, b, c, x10, 0x02441453u, 9);
+    MD5_STEP_G(c, d, a, b, x15, 0xd8a1e681u, 14);
+    MD5_STEP_G(b, c, d, a, x4, 0xe7d3fbc8u, 20);
+    MD5_STEP_G(a, b, c, d, x9, 0x21e1cde6u, 5);
+    MD5_STEP_G(d, a, b, c, x14, 0xc33707d6u, 9);
+    MD5_STEP_G(c, d, a, b, x3, 0xf4d50d87u, 14);
+    MD5_STEP_G(b, c, d, a, x8, 0x455a14edu, 20);
+    MD5_STEP_G(a, b, c, d, x13, 0xa9e3e905u, 5);
+    MD5_STEP_G(d, a, b, c, x2, 0xfcefa3f8u, 9);
+    MD5_STEP_G(c, d, a, b, x7, 0x676f02d9u, 14);
+    MD5_STEP_G(b, c, d, a, x12, 0x8d2a4c8au, 20);
 
     MD5_STEP(MD5_H, a, b, c, d, x5, 0xfffa3942u, 4);
     MD5_STEP(MD5_H, d, a, b, c, x8, 0x8771f681u, 11);

@@ -1,8 +1,10 @@
-# The package server and the single resumable downloader, against a real server on 127.0.0.1.
+# The package server, the single resumable downloader and the digest it takes of the part file
+# while writing it, against a real server on 127.0.0.1 and real files.
 # The retry pauses of the downloader are real (500 ms), so the budget cases take a few seconds.
 tessmark_add_test(engine_download_tests
   SOURCES download/download_fixture.cpp download/package_server_test.cpp
-          download/curl_downloader_test.cpp
+          download/curl_downloader_test.cpp download/file_digest_follower_test.cpp
+          download/stored_digest_test.cpp
   LIBS tessmark_engine package_server test_support
   TIMEOUT 300)
 target_include_directories(engine_download_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/download)

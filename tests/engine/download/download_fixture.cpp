@@ -2,6 +2,7 @@
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -13,6 +14,18 @@
 
 namespace DownloadTest {
 namespace {
+
+struct SnapshotTraits {
+  using pointer = HANDLE;
+  static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void close(pointer h) noexcept { ::CloseHandle(h); }
+};
+
+struct LocalTraits {
+  using pointer = wchar_t*;
+  static pointer invalid() noexcept { return nullptr; }
+  static void close(pointer p) noexcept { ::LocalFree(p); }
+};
 
 struct FindTraits {
   using pointer = HANDLE;
@@ -243,6 +256,30 @@ std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
   } while (FindNextFileW(find.get(), &found));
   std::sort(names.begin(), names.end());
   return names;
+}
+
+int ThreadsNamed(const std::wstring& name) {
+  using GetThreadDescriptionFn = HRESULT(WINAPI*)(HANDLE, PWSTR*);
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  auto getDescription = kernel == nullptr ? nullptr
+                                          : reinterpret_cast<GetThreadDescriptionFn>(reinterpret_cast<void*>(
+                                                GetProcAddress(kernel, "GetThreadDescription")));
+  if (getDescription == nullptr) return -1;
+  UniqueResource<SnapshotTraits> snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot) return -1;
+  const DWORD process = GetCurrentProcessId();
+  int count = 0;
+  THREADENTRY32 entry;
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
+    if (entry.th32OwnerProcessID != process) continue;
+    UniqueHandle thread(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID));
+    if (!thread) continue;  // ended since the snapshot
+    UniqueResource<LocalTraits> description;
+    if (FAILED(getDescription(thread.get(), description.put())) || !description) continue;
+    if (name == description.get()) ++count;
+  }
+  return count;
 }
 
 }  // namespace DownloadTest

@@ -114,4 +114,8 @@ private:
 // Names of the files in a folder (not recursive), sorted.
 std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 
+// Threads of this process whose description is `name` (see Utils::SetThreadName); -1 when the
+// system cannot tell.
+int ThreadsNamed(const std::wstring& name);
+
 }  // namespace DownloadTest
