@@ -31,15 +31,7 @@ CCurlDownloader::~CCurlDownloader() {
   stopping_ = true;
   client_.Stop();
   if (stopEvent_) SetEvent(stopEvent_.get());
-  std::unique_ptr<Utils::Thread> worker, retired;
-  {
-    std::lock_guard<std::mutex> lock(workerMutex_);
-    worker = std::move(worker_);
-    retired = std::move(retired_);
-  }
-  // The newest run joins the one it replaced; whatever is left is joined here, newest first.
-  worker.reset();
-  retired.reset();
+  worker_.Stop();
 }
 
 void CCurlDownloader::SetLowSpeedAbort(long bytesPerSecond, long seconds) {
@@ -47,39 +39,16 @@ void CCurlDownloader::SetLowSpeedAbort(long bytesPerSecond, long seconds) {
 }
 
 void CCurlDownloader::Start(const std::wstring& filePath) {
-  std::unique_ptr<Utils::Thread> previous;
-  {
-    std::lock_guard<std::mutex> lock(workerMutex_);
-    previous = std::move(worker_);
-  }
-  // Called from inside a report of the previous run (the restart on 1005), the previous worker is
-  // the calling thread: it cannot wait for itself, so the new run waits for it instead. That run
-  // sends nothing after the report that restarted it.
-  const bool fromPreviousRun = previous && previous->Id() == GetCurrentThreadId();
-  if (previous && !fromPreviousRun) previous.reset();  // waits for the run to end
-
-  bool started = false;
-  {
-    std::lock_guard<std::mutex> lock(workerMutex_);
-    if (fromPreviousRun) retired_ = std::move(previous);
-    filePath_ = filePath;
-    worker_ = std::make_unique<Utils::Thread>(this, L"ABDEF", &CCurlDownloader::dlThreadFun);
-    if (worker_->Handle() != nullptr) started = ResumeThread(worker_->Handle()) != static_cast<DWORD>(-1);
-  }
+  // Called from inside a report of the previous run (the restart on 1005), the new run waits for
+  // that one to return; the previous run sends nothing after the report that restarted it.
+  const bool started = worker_.Start(
+      L"ABDEF", [&] { filePath_ = filePath; }, [this] { dlThreadFun(this); });
   // Without a worker no run would ever report: the orchestrator would wait forever.
   if (!started) Report(DL_CODE_FAIL, 1.0, L"");
 }
 
 void CCurlDownloader::dlThreadFun(void* downloader) {
   CCurlDownloader* self = static_cast<CCurlDownloader*>(downloader);
-  std::unique_ptr<Utils::Thread> retired;
-  {
-    std::lock_guard<std::mutex> lock(self->workerMutex_);
-    retired = std::move(self->retired_);
-  }
-  // The run that restarted this one from inside its report sends nothing more; once it has
-  // returned, the client and the paths belong to this run alone.
-  retired.reset();
   if (self->Stopping()) return;
 
   self->Report(DL_CODE_START, 1.0, L"");

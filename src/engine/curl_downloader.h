@@ -6,14 +6,12 @@
 // download codes 1001 to 1006.
 #include <atomic>
 #include <cstdint>
-#include <memory>
-#include <mutex>
 #include <string>
 
 #include "engine/curl_client.h"
 #include "engine/downloader.h"
+#include "engine/restartable_worker.h"
 #include "engine/status.h"
-#include "engine/thread.h"
 #include "engine/unique_resource.h"
 
 class CCurlDownloader : public CDownloader {
@@ -48,11 +46,8 @@ private:
   std::wstring filePath_;  // the destination of the current run
   std::wstring url_;
   CurlClient client_;
-  std::unique_ptr<Utils::Thread> worker_;
-  // A run that called Start from inside its own report: the new run joins it before it begins.
-  std::unique_ptr<Utils::Thread> retired_;
   bool digestRetried_ = false;  // never reset: a second mismatch on this object fails the download
   std::atomic<bool> stopping_{false};
   UniqueHandle stopEvent_;      // wakes a pause between attempts when the downloader goes away
-  std::mutex workerMutex_;      // guards worker_ and retired_ between Start callers
+  Utils::RestartableWorker worker_;
 };
