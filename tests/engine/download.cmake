@@ -5,6 +5,6 @@ tessmark_add_test(engine_download_tests
   SOURCES download/download_fixture.cpp download/package_server_test.cpp
           download/curl_downloader_test.cpp download/file_digest_follower_test.cpp
           download/stored_digest_test.cpp
-  LIBS tessmark_engine package_server test_support
+  LIBS tessmark_engine engine_test_support package_server test_support
   TIMEOUT 300)
 target_include_directories(engine_download_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/download)

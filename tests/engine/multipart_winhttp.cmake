@@ -3,7 +3,7 @@
 tessmark_add_test(engine_multipart_winhttp_tests
   SOURCES download/download_fixture.cpp multipart_winhttp/mt_curl_downloader_test.cpp
           multipart_winhttp/winhttp_test.cpp
-  LIBS tessmark_engine package_server test_support
+  LIBS tessmark_engine engine_test_support package_server test_support
   TIMEOUT 300)
 target_include_directories(engine_multipart_winhttp_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/download)
 if(TEST engine_multipart_winhttp_tests)

@@ -1,5 +1,6 @@
 #include "log_capture.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -35,4 +36,12 @@ std::vector<std::wstring> LogCapture::LinesContaining(const std::wstring& text) 
     if (line.find(text) != std::wstring::npos) found.push_back(line);
   }
   return found;
+}
+
+size_t LogCapture::Count(const std::vector<std::wstring>& fragments) const {
+  const std::vector<std::wstring> lines = Lines();
+  return static_cast<size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::wstring& line) {
+    return std::all_of(fragments.begin(), fragments.end(),
+                       [&](const std::wstring& f) { return line.find(f) != std::wstring::npos; });
+  }));
 }

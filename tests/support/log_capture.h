@@ -16,6 +16,8 @@ public:
   std::vector<std::wstring> Lines() const;
   // The captured lines that contain the text.
   std::vector<std::wstring> LinesContaining(const std::wstring& text) const;
+  // How many captured lines hold every one of the fragments.
+  size_t Count(const std::vector<std::wstring>& fragments) const;
 
 private:
   Utils::LogSink previous_;

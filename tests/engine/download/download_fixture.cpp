@@ -63,14 +63,6 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::mutex g_logMutex;
-std::vector<std::wstring> g_logLines;
-
-void CaptureLine(const wchar_t* line) {
-  std::lock_guard<std::mutex> lock(g_logMutex);
-  g_logLines.emplace_back(line);
-}
-
 }  // namespace
 
 ::testing::AssertionResult SameBytes(const std::string& expected, const std::string& actual) {
@@ -175,29 +167,6 @@ std::string HeldConnection::Read(int idleTimeoutMs) {
     received.append(buffer, static_cast<size_t>(got));
   }
   return received;
-}
-
-LogCapture::LogCapture() {
-  {
-    std::lock_guard<std::mutex> lock(g_logMutex);
-    g_logLines.clear();
-  }
-  Utils::SetLogSink(&CaptureLine);
-}
-
-LogCapture::~LogCapture() { Utils::SetLogSink(nullptr); }
-
-std::vector<std::wstring> LogCapture::Lines() const {
-  std::lock_guard<std::mutex> lock(g_logMutex);
-  return g_logLines;
-}
-
-size_t LogCapture::Count(const std::vector<std::wstring>& fragments) const {
-  std::lock_guard<std::mutex> lock(g_logMutex);
-  return static_cast<size_t>(std::count_if(g_logLines.begin(), g_logLines.end(), [&](const std::wstring& line) {
-    return std::all_of(fragments.begin(), fragments.end(),
-                       [&](const std::wstring& f) { return line.find(f) != std::wstring::npos; });
-  }));
 }
 
 StatusCallback ReportLog::Callback() {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/status.h"
+#include "log_capture.h"
 #include "engine/unique_resource.h"
 
 namespace DownloadTest {
@@ -65,18 +66,6 @@ public:
 private:
   bool wsaStarted_;  // declared first: Winsock outlives the socket
   UniqueSocket socket_;
-};
-
-// Captures every log line of the process while it lives.
-class LogCapture {
-public:
-  LogCapture();
-  ~LogCapture();
-  LogCapture(const LogCapture&) = delete;
-  LogCapture& operator=(const LogCapture&) = delete;
-  std::vector<std::wstring> Lines() const;
-  // Lines that hold every one of the fragments.
-  size_t Count(const std::vector<std::wstring>& fragments) const;
 };
 
 struct Report {
