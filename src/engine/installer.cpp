@@ -34,7 +34,7 @@ CInstaller::CInstaller(StatusCallback callback, std::wstring packageCommand,
 
 CInstaller::~CInstaller() {
   // The worker uses every field, the child among them: it must end before any is destroyed.
-  worker_.reset();
+  worker_.Stop();
 }
 
 std::wstring CInstaller::BuildCommandLine() const {
@@ -61,18 +61,13 @@ std::wstring CInstaller::BuildCommandLine() const {
 
 void CInstaller::Start() {
   // The previous run's worker reads the command line: it must end before the line changes.
-  if (worker_) worker_->Join();
-  worker_.reset();
-  commandLine_ = BuildCommandLine();
-  worker_ = std::make_unique<Utils::Thread>(this, L"ABDEF", [this](void*) { Run(); });
-  if (!worker_->Handle()) {
+  const bool started = worker_.Start(
+      L"ABDEF", [this] { commandLine_ = BuildCommandLine(); }, [this] { Run(); });
+  if (!started) {
     // No worker, no run: the orchestrator must still hear that the installation did not happen.
     UTILS_LOG(L"installer thread not created: %lu\r\n", ::GetLastError());
-    worker_.reset();
     Report(IST_CODE_FAIL, kStatusNotStarted);
-    return;
   }
-  ::ResumeThread(worker_->Handle());
 }
 
 void CInstaller::Report(int code, double progress, const std::wstring& text) {

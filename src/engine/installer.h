@@ -7,8 +7,8 @@
 #include <string>
 
 #include "engine/child_process.h"
+#include "engine/restartable_worker.h"
 #include "engine/status.h"
-#include "engine/thread.h"
 
 class CInstaller {
 public:
@@ -67,9 +67,9 @@ private:
   bool ssc_;
   bool dsc_;
   UINT outputCodePage_ = 0;
-  std::unique_ptr<Utils::Thread> worker_;
   std::unique_ptr<Utils::ChildProcess> child_;
   bool admin_;
   bool authorization_ = true;
   std::wstring language_;
+  Utils::RestartableWorker worker_;  // last: its runs use every other member
 };

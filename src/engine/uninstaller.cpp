@@ -21,7 +21,7 @@ CUninstaller::CUninstaller(StatusCallback callback, std::wstring program, std::w
 
 CUninstaller::~CUninstaller() {
   // The worker uses every field, the child among them: it must end before any is destroyed.
-  worker_.reset();
+  worker_.Stop();
 }
 
 std::wstring CUninstaller::BuildCommandLine(const std::wstring& program,
@@ -44,18 +44,13 @@ std::wstring CUninstaller::BuildCommandLine() const {
 
 void CUninstaller::Start() {
   // The previous run's worker reads the command line: it must end before the line changes.
-  if (worker_) worker_->Join();
-  worker_.reset();
-  commandLine_ = BuildCommandLine();
-  worker_ = std::make_unique<Utils::Thread>(this, L"UnInstaller", [this](void*) { Run(); });
-  if (!worker_->Handle()) {
+  const bool started = worker_.Start(
+      L"UnInstaller", [this] { commandLine_ = BuildCommandLine(); }, [this] { Run(); });
+  if (!started) {
     // No worker, no run: the orchestrator must still hear that the uninstaller did not run.
     UTILS_LOG(L"uninstaller thread not created: %lu\r\n", ::GetLastError());
-    worker_.reset();
     Report(UNIST_CODE_FAIL, kStatusNotStarted);
-    return;
   }
-  ::ResumeThread(worker_->Handle());
 }
 
 void CUninstaller::Report(int code, double progress, const std::wstring& text) {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "engine/child_process.h"
+#include "engine/restartable_worker.h"
 #include "engine/status.h"
-#include "engine/thread.h"
 
 class CUninstaller {
 public:
@@ -48,6 +48,6 @@ private:
   std::wstring program_;
   std::wstring directory_;
   UINT outputCodePage_ = 0;
-  std::unique_ptr<Utils::Thread> worker_;
   std::unique_ptr<Utils::ChildProcess> child_;
+  Utils::RestartableWorker worker_;  // last: its runs use every other member
 };
