@@ -16,9 +16,19 @@ constexpr int64_t kReadSize = 1024 * 1024;
 }  // namespace
 
 FileDigestFollower::FileDigestFollower(const std::wstring& path, const std::atomic<bool>* stop)
-    : file_(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)),
-      stop_(stop) {
+    : stop_(stop) {
+  Begin(path);
+}
+
+FileDigestFollower::FileDigestFollower(const std::wstring& path, const std::atomic<bool>* stop,
+                                       const Utils::Md5Context& start)
+    : stop_(stop), continued_(true), start_(start) {
+  Begin(path);
+}
+
+void FileDigestFollower::Begin(const std::wstring& path) {
+  file_.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file_) return;
   try {
     thread_ = std::thread(&FileDigestFollower::Run, this);
@@ -53,6 +63,16 @@ std::string FileDigestFollower::Finish(int64_t length) {
   return followed ? digest_ : std::string();
 }
 
+bool FileDigestFollower::FinishContext(int64_t length, Utils::Md5Context* context) {
+  if (context == nullptr) {
+    Cancel();
+    return false;
+  }
+  if (Finish(length).empty()) return false;
+  *context = context_;
+  return true;
+}
+
 void FileDigestFollower::Cancel() {
   cancelled_ = true;
   {
@@ -74,7 +94,11 @@ void FileDigestFollower::Run() {
   std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[kReadSize]);
   if (!buffer) return;
   Utils::Md5Context context;
-  Utils::Md5Init(&context);
+  if (continued_) {
+    context = start_;
+  } else {
+    Utils::Md5Init(&context);
+  }
   int64_t hashed = 0;
   for (;;) {
     int64_t target;
@@ -100,6 +124,7 @@ void FileDigestFollower::Run() {
   // digest.
   LARGE_INTEGER size;
   if (!::GetFileSizeEx(file_.get(), &size) || size.QuadPart != hashed) return;
+  context_ = context;
   unsigned char digest[16];
   Utils::Md5Final(&context, digest);
   digest_ = Utils::Md5Hex(digest);

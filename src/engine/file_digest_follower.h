@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "engine/md5.h"
 #include "engine/unique_resource.h"
 
 class FileDigestFollower {
@@ -28,6 +29,9 @@ public:
   // an owner that is going away never waits for a long read-back. Without a handle or a thread
   // the follower is idle and Finish answers "".
   FileDigestFollower(const std::wstring& path, const std::atomic<bool>* stop);
+  // As above, but the digest continues from `start` (the state after the bytes that come before
+  // this file), so that Finish answers for those bytes followed by the file's.
+  FileDigestFollower(const std::wstring& path, const std::atomic<bool>* stop, const Utils::Md5Context& start);
   // Cancels, waits for the thread and closes the handle.
   ~FileDigestFollower();
   FileDigestFollower(const FileDigestFollower&) = delete;
@@ -44,17 +48,26 @@ public:
   // the follower gave up or was cancelled.
   std::string Finish(int64_t length);
 
+  // As Finish, but hands over the running MD5 state of the file's bytes instead of the digest,
+  // for a caller that hashes more bytes after them (a file that is the first piece of a longer
+  // one). False, with `context` untouched, whenever Finish would answer "".
+  bool FinishContext(int64_t length, Utils::Md5Context* context);
+
   // Stops following, waits for the thread and closes the handle; Finish then answers "". Does
   // nothing the second time.
   void Cancel();
 
 private:
+  // Opens the file and starts the thread.
+  void Begin(const std::wstring& path);
   void Run();
   // Waits for the thread and closes the handle; the thread's results may be read afterwards.
   void End();
 
   UniqueFileHandle file_;
   const std::atomic<bool>* stop_;
+  bool continued_ = false;
+  Utils::Md5Context start_{};  // where the digest begins when continued_
   std::atomic<bool> cancelled_{false};
 
   std::mutex mutex_;
@@ -63,8 +76,10 @@ private:
   bool complete_ = false; // guarded by mutex_: stored_ is the whole file
   bool broken_ = false;   // guarded by mutex_: the file shrank under the follower
 
-  // Written by the thread, read once it has been joined.
+  // Written by the thread, read once it has been joined: the digest, and the state it was
+  // finalised from (valid exactly when the digest is not empty).
   std::string digest_;
+  Utils::Md5Context context_{};
 
   std::thread thread_;
 };

@@ -19,7 +19,11 @@ constexpr size_t kDigestLength = 32;
 // keep the per-call cost of a fast local transfer low.
 constexpr long kReceiveBufferSize = 512 * 1024;
 constexpr size_t kFileBufferSize = 1024 * 1024;
-constexpr size_t kJoinBlockSize = 4 * 1024 * 1024;
+// The join copies through a block that stays in the processor's cache: with blocks of several
+// MiB the copy runs at memory speed and took longer than digesting the last part beside it.
+constexpr size_t kJoinBlockSize = 256 * 1024;
+// The same block as the follower and the whole-file digest read.
+constexpr size_t kHashBlockSize = 1024 * 1024;
 
 // Size of a file in bytes; -1 when it does not exist or cannot be read.
 int64_t FileSize(const std::wstring& path) {
@@ -257,6 +261,7 @@ void CMTCurlDownloader::Start_Down(void* downloader) {
     }
     node->position = node->start + present;
     node->bytesPresent = present;
+    node->stored = present;
     node->easy.reset(curl_easy_init());
     if (node->end < node->position) {
       node->status = 0;
@@ -312,6 +317,7 @@ void CMTCurlDownloader::downloadThreadFun(CMTCurlDownloader* downloader, Downloa
 int CMTCurlDownloader::downloadExe(CMTCurlDownloader* downloader, DownloadPartNode* part) {
   // Every attempt begins where the part file ends: what a failed attempt wrote is kept, and a
   // byte that never reached the disk is fetched again.
+  part->digestReady = false;  // until this attempt's follower says otherwise
   int64_t present = std::max<int64_t>(FileSize(part->partPath), 0);
   if (present > part->end - part->start + 1) {
     // Longer than its range, so not what this range holds: start it over.
@@ -332,6 +338,35 @@ int CMTCurlDownloader::downloadExe(CMTCurlDownloader* downloader, DownloadPartNo
     return kPartFileError;
   }
   part->responseChecked = false;
+
+  // Only the first part can be digested on its own: the package's MD5 runs through the parts in
+  // order. Each attempt follows the file from its first byte again (what earlier attempts kept
+  // included), since between attempts it may have been cut or rewritten.
+  std::unique_ptr<FileDigestFollower> follower;
+  if (part->start == 0) follower = std::make_unique<FileDigestFollower>(part->partPath, &downloader->stopping_);
+  {
+    // A follower of the waiter's learns here when the file was cut: it then gives up.
+    std::lock_guard<std::mutex> lock(part->followerMutex);
+    if (follower) part->follower = follower.get();
+    part->stored = present;
+    if (part->follower != nullptr) part->follower->Stored(present);
+  }
+  // Every way out of the attempt below goes through here. The follower's state counts only for
+  // a range that is in its file whole; else the waiter reads the part file back itself.
+  auto settle = [part, &follower](int result) {
+    if (follower) {
+      {
+        std::lock_guard<std::mutex> lock(part->followerMutex);
+        part->follower = nullptr;
+      }
+      if (result == CURLE_OK) {
+        part->digestReady = follower->FinishContext(part->end - part->start + 1, &part->digestContext);
+      } else {
+        follower->Cancel();
+      }
+    }
+    return result;
+  };
 
   char range[64];
   std::snprintf(range, sizeof(range), "%lld-%lld", static_cast<long long>(part->position),
@@ -356,7 +391,7 @@ int CMTCurlDownloader::downloadExe(CMTCurlDownloader* downloader, DownloadPartNo
   options |= curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
   if (options != CURLE_OK) {
     curl_easy_reset(h);
-    return options;
+    return settle(options);
   }
 
   int result = curl_easy_perform(h);
@@ -379,7 +414,7 @@ int CMTCurlDownloader::downloadExe(CMTCurlDownloader* downloader, DownloadPartNo
   }
   curl_easy_reset(h);
   part->status = result;
-  return result;
+  return settle(result);
 }
 
 size_t CMTCurlDownloader::PartWriteCallback(char* data, size_t size, size_t count, void* partPointer) {
@@ -405,6 +440,13 @@ size_t CMTCurlDownloader::PartWriteCallback(char* data, size_t size, size_t coun
   const size_t written = fwrite(data, 1, take, part->file.get());
   part->position += static_cast<int64_t>(written);
   part->bytesPresent += static_cast<int64_t>(written);
+  // A follower may read only what the system holds: hand the C runtime's buffer over now. A
+  // failed flush leaves the stored length unknown: the attempt fails and the next one starts
+  // where the file really ends.
+  if (fflush(part->file.get()) != 0) return 0;
+  std::lock_guard<std::mutex> lock(part->followerMutex);
+  part->stored = part->bytesPresent;
+  if (part->follower != nullptr) part->follower->Stored(part->stored);
   return written;
 }
 
@@ -434,8 +476,8 @@ int CMTCurlDownloader::OnProgress(void* downloader, curl_off_t /*dltotal*/, curl
 
 void CMTCurlDownloader::waitForFinishThreadFun(void* downloader) {
   CMTCurlDownloader* self = static_cast<CMTCurlDownloader*>(downloader);
-  // The digest is taken over the part files in index order, each one as soon as it and those
-  // before it are complete, while later parts still download; the last one is hashed while the
+  // The digest is taken over the part files in index order: the first one read back while it
+  // downloads (or, without the follower's state, once it is complete), the last one while the
   // parts are joined. The joined file is the same bytes: every read and write of the join is
   // checked, and so is its length.
   const bool checkDigest = self->md5_.size() == kDigestLength;
@@ -443,12 +485,30 @@ void CMTCurlDownloader::waitForFinishThreadFun(void* downloader) {
   Utils::Md5Init(&digest);
   bool hashed = checkDigest;
   int failed = 0;
+  // Once the parts before it are digested, the last part is followed while it still downloads;
+  // `beforeLast` keeps the state to start from again should the follower give no answer.
+  std::unique_ptr<FileDigestFollower> lastFollower;
+  Utils::Md5Context beforeLast = digest;
   for (size_t i = 0; i < self->parts_.size(); ++i) {
     DownloadPartNode& part = *self->parts_[i];
+    if (hashed && failed == 0 && i > 0 && i + 1 == self->parts_.size()) {
+      beforeLast = digest;
+      lastFollower = std::make_unique<FileDigestFollower>(part.partPath, &self->stopping_, digest);
+      std::lock_guard<std::mutex> lock(part.followerMutex);
+      part.follower = lastFollower.get();
+      lastFollower->Stored(part.stored);
+    }
     part.thread.reset();  // waits for the part (no thread: complete from the start, or never started)
+    if (lastFollower) {
+      std::lock_guard<std::mutex> lock(part.followerMutex);
+      part.follower = nullptr;
+    }
     if (failed == 0 && part.status != 0) failed = part.status;
-    if (hashed && failed == 0 && i + 1 < self->parts_.size()) hashed = self->HashPart(part, &digest);
+    if (hashed && failed == 0 && i + 1 < self->parts_.size()) hashed = self->DigestPart(i, &digest);
   }
+  // Without a package to digest the follower lets go of the part file before anything is
+  // reported: a run restarted from inside the report continues that file.
+  if (failed != 0 || self->Stopping()) lastFollower.reset();
   if (self->Stopping()) {
     self->FreeParts();
     return;
@@ -481,15 +541,25 @@ void CMTCurlDownloader::waitForFinishThreadFun(void* downloader) {
   const std::wstring& destination = self->filePath_;
   const std::wstring joinedPath = self->parts_.front()->partPath;
   std::unique_ptr<Utils::Thread> hasher;
-  if (hashed) {
-    hasher = std::make_unique<Utils::Thread>(self->parts_.back().get(), L"ABDEF", [self, &digest, &hashed](void* part) {
-      hashed = self->HashPart(*static_cast<DownloadPartNode*>(part), &digest);
-    });
+  const size_t lastIndex = self->parts_.size() - 1;
+  // The follower answers for the bytes on disk or not at all; without an answer the part file
+  // is read back from the state before it.
+  auto digestLast = [self, lastIndex, &digest, &beforeLast, &lastFollower]() {
+    const DownloadPartNode& last = *self->parts_[lastIndex];
+    if (lastFollower && lastFollower->FinishContext(last.end - last.start + 1, &digest)) return true;
+    if (lastFollower) digest = beforeLast;
+    return self->DigestPart(lastIndex, &digest);
+  };
+  if (hashed && lastIndex == 0 && self->parts_.back()->digestReady) {
+    // A package of one part was digested while it arrived.
+    hashed = self->DigestPart(lastIndex, &digest);
+  } else if (hashed) {
+    hasher = std::make_unique<Utils::Thread>(self, L"ABDEF", [&digestLast, &hashed](void*) { hashed = digestLast(); });
     if (hasher->Handle() != nullptr) {
       ResumeThread(hasher->Handle());
     } else {
       hasher.reset();
-      hashed = self->HashPart(*self->parts_.back(), &digest);
+      hashed = digestLast();
     }
   }
   bool ok;
@@ -504,6 +574,7 @@ void CMTCurlDownloader::waitForFinishThreadFun(void* downloader) {
     }
   }
   hasher.reset();
+  if (lastFollower) lastFollower->Cancel();  // its handle is closed before the files are renamed
   if (self->Stopping()) {
     self->FreeParts();
     return;
@@ -555,11 +626,23 @@ void CMTCurlDownloader::waitForFinishThreadFun(void* downloader) {
   self->Report(DL_CODE_SUCCESS, 0.0, L"LibCurl");
 }
 
+bool CMTCurlDownloader::DigestPart(size_t index, Utils::Md5Context* digest) const {
+  const DownloadPartNode& part = *parts_[index];
+  // The follower's state starts from the file's first byte, so it stands for the package's
+  // digest so far only at the first part. Its file is untouched since: the part's thread has
+  // ended and the join has not begun.
+  if (index == 0 && part.digestReady) {
+    *digest = part.digestContext;
+    return true;
+  }
+  return HashPart(part, digest);
+}
+
 bool CMTCurlDownloader::HashPart(const DownloadPartNode& part, Utils::Md5Context* digest) const {
   UniqueFileHandle file(CreateFileW(part.partPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return false;
-  std::vector<char> buffer(kJoinBlockSize);
+  std::vector<char> buffer(kHashBlockSize);
   int64_t total = 0;
   for (;;) {
     if (Stopping()) return false;

@@ -15,6 +15,7 @@
 
 #include "engine/curl_client.h"
 #include "engine/downloader.h"
+#include "engine/file_digest_follower.h"
 #include "engine/md5.h"
 #include "engine/status.h"
 #include "engine/thread.h"
@@ -35,6 +36,15 @@ public:
 
     int64_t start = 0;         // absolute offset of the range's first byte
     bool responseChecked = false;  // the current attempt's answer has been looked at
+    // The parts are digested while they arrive, read back from their files, so that the waiter
+    // finds the MD5 state ready instead of reading the package again after the transfer: the
+    // first part by a follower of its own attempt, the last one by the waiter's follower, which
+    // starts from the state after the first part.
+    std::mutex followerMutex;                // follower and stored between the part and the waiter
+    FileDigestFollower* follower = nullptr;  // the follower the writes are announced to, if any
+    int64_t stored = 0;                      // bytes of the part file handed to the system
+    bool digestReady = false;                // the first part file as it stands is in digestContext
+    Utils::Md5Context digestContext{};
     // Last, so that it is joined before the handles and the file that the thread uses go away.
     std::unique_ptr<Utils::Thread> thread;
   };
@@ -86,6 +96,9 @@ private:
   // Feeds the part file to the digest; false when it cannot be read whole or does not hold
   // exactly its range.
   bool HashPart(const DownloadPartNode& part, Utils::Md5Context* digest) const;
+  // Continues `digest` with the part at `index`: from the follower's state when it has one,
+  // else by reading the part file (see HashPart).
+  bool DigestPart(size_t index, Utils::Md5Context* digest) const;
   void FreeParts();
   void Report(int code, double progress, const wchar_t* text);
   bool Stopping() const { return stopping_; }

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "download_fixture.h"
+#include "engine/file_digest_follower.h"
 #include "engine/installer_settings.h"
 #include "engine/mt_curl_downloader.h"
 #include "package_server.h"
@@ -223,6 +225,84 @@ TEST_F(MTCurlDownloaderTest, ARestartedRunFetchesOnlyWhatThePartFilesLack) {
     EXPECT_TRUE(SameBytes(bytes, Contents(target)));
     downloader.reset();
     EXPECT_EQ(std::vector<std::wstring>{kPackageName}, FolderEntries(dir.Path()));
+  }
+}
+
+// The parts are digested while they arrive, each from the first byte of its file: what an
+// earlier run kept is read back with them, and a file that had to start over is read from its new
+// start.
+TEST_F(MTCurlDownloaderTest, TheDigestCoversWhatThePartFilesHoldAfterARestart) {
+  const int64_t size = 21 * kMiB;
+  const int64_t half = size / 2;
+  const auto flipMiddleByte = [](const std::wstring& part) {
+    std::string bytes;
+    if (!TestSupport::ReadBytes(part, &bytes) || bytes.size() < 2) return false;
+    bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x5a);
+    return TestSupport::WriteBytes(part, bytes);
+  };
+  struct Case {
+    const char* name;
+    int64_t announced;  // length the server claims during the first run
+    int changedPart;
+    // Done to that part file between the runs; false when that failed.
+    std::function<bool(const std::wstring& part)> change;
+    std::vector<int> codes;
+    std::vector<std::string> secondRun;
+  } cases[] = {
+      {"first part continued", half / 2, 0, [](const std::wstring&) { return true; },
+       {DL_CODE_START, DL_CODE_RETRY, DL_CODE_START, DL_CODE_SUCCESS}, {Range(half / 2, half - 1), Range(half, size - 1)}},
+      // A kept byte that changed on disk is in the digest, although the download never saw it.
+      {"kept byte of the first part changed on disk", half / 2, 0, flipMiddleByte,
+       {DL_CODE_START, DL_CODE_RETRY, DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_FAIL},
+       {Range(half / 2, half - 1), Range(half, size - 1)}},
+      {"kept byte of the last part changed on disk", half + half / 2, 1, flipMiddleByte,
+       {DL_CODE_START, DL_CODE_RETRY, DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_FAIL},
+       {Range(half + half / 2, size - 1)}},
+      // Longer than its range: the first part starts over from its first byte.
+      {"first part started over", half / 2, 0,
+       [half](const std::wstring& part) {
+         return TestSupport::WriteBytes(part, std::string(static_cast<size_t>(half + 1), 'x'));
+       },
+       {DL_CODE_START, DL_CODE_RETRY, DL_CODE_START, DL_CODE_SUCCESS}, {Range(0, half - 1), Range(half, size - 1)}},
+  };
+  uint32_t seed = 40;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestSupport::ScratchDir dir(L"restart");
+    const std::wstring target = dir.File(kPackageName);
+    const std::string bytes = PatternBytes(static_cast<size_t>(size), seed++);
+    const std::string path = server_.AddPackage("pkg.exe", bytes);
+    server_.ClearRequests();
+    server_.SetFault({FaultKind::kShortContentLength, static_cast<uint64_t>(c.announced), "GET"});
+    reports_.Reset();
+    size_t firstRunRequests = 0;
+    bool changed = false;
+    auto downloader = Make(Url(path), target);
+    reports_.onRetry = [&] {
+      server_.ClearFaults();
+      firstRunRequests = server_.Requests().size();
+      changed = c.change(CMTCurlDownloader::GetPartPath(target, c.changedPart));
+      downloader->Start(target);
+    };
+    downloader->Start(target);
+    ASSERT_TRUE(reports_.WaitForEnd());
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(c.codes, reports_.Codes());
+    // The first run had shown progress, so its part files were kept.
+    std::vector<std::string> secondRun;
+    std::vector<PackageServer::RequestRecord> requests = server_.Requests();
+    for (size_t i = firstRunRequests; i < requests.size(); ++i) secondRun.push_back(requests[i].range);
+    std::sort(secondRun.begin(), secondRun.end());
+    std::vector<std::string> expected = c.secondRun;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, secondRun);
+    if (c.codes.back() == DL_CODE_SUCCESS) {
+      EXPECT_TRUE(SameBytes(bytes, Contents(target)));
+    } else {
+      EXPECT_TRUE(FolderEntries(dir.Path()).empty());
+    }
+    downloader.reset();
+    EXPECT_EQ(0, ThreadsNamed(FileDigestFollower::kThreadName));
   }
 }
 
@@ -534,6 +614,22 @@ TEST_F(MTCurlDownloaderTest, DestroyingTheDownloaderStopsItsPartsQuietlyAndRemov
   for (int code : reports_.Codes()) {
     EXPECT_EQ(DL_CODE_START, code);
   }
+  EXPECT_TRUE(FolderEntries(dir_.Path()).empty());
+  // The first part's digest follower went with it.
+  EXPECT_EQ(0, ThreadsNamed(FileDigestFollower::kThreadName));
+}
+
+TEST_F(MTCurlDownloaderTest, DestroyingTheDownloaderWhileTheFirstPartIsFollowedLeavesNoThread) {
+  const std::string path = server_.AddPackage("pkg.exe", PatternBytes(static_cast<size_t>(21 * kMiB), 120));
+  server_.SetFault({FaultKind::kSlowRate, static_cast<uint64_t>(kMiB), "GET"});
+  auto downloader = Make(Url(path), Target());
+  downloader->Start(Target());
+  ASSERT_TRUE(reports_.WaitForCode(DL_CODE_PROGRESS));
+  // The first part is downloading, so its follower runs (it starts with the part's attempt).
+  EXPECT_EQ(1, ThreadsNamed(FileDigestFollower::kThreadName));
+  downloader.reset();
+  EXPECT_EQ(0, ThreadsNamed(FileDigestFollower::kThreadName));
+  EXPECT_EQ(0, ThreadsNamed(L"ABDEF"));
   EXPECT_TRUE(FolderEntries(dir_.Path()).empty());
 }
 
