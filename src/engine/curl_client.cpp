@@ -214,7 +214,7 @@ int CurlClient::Start() {
   return result;
 }
 
-UniqueCurl CurlClient::Head(const std::string& url) const {
+UniqueCurl CurlClient::PerformHeaderRequest(const std::string& url, CURLcode* result) const {
   UniqueCurl handle(curl_easy_init());
   if (!handle) return handle;
   curl_easy_setopt(handle.get(), CURLOPT_URL, url.c_str());
@@ -222,7 +222,14 @@ UniqueCurl CurlClient::Head(const std::string& url) const {
   curl_easy_setopt(handle.get(), CURLOPT_NOBODY, 1L);
   curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, &DiscardBodyCallback);
   SetCommonOptions(handle.get());
-  CURLcode result = curl_easy_perform(handle.get());
+  *result = curl_easy_perform(handle.get());
+  return handle;
+}
+
+UniqueCurl CurlClient::Head(const std::string& url) const {
+  CURLcode result = CURLE_OK;
+  UniqueCurl handle = PerformHeaderRequest(url, &result);
+  if (!handle) return handle;
   if (result != CURLE_OK) UTILS_LOG(L"error:%d:%ls\r\n", static_cast<int>(result), CurlErrorText(result).c_str());
   UTILS_LOG(L"error:%d:%ls\r\n", static_cast<int>(result), CurlErrorText(result).c_str());
   return handle;
@@ -245,14 +252,9 @@ double CurlClient::GetDownloadFileLength(CURL* handle) {
 }
 
 std::string CurlClient::GetRealUrl_Str(const std::string& url) const {
-  UniqueCurl handle(curl_easy_init());
+  CURLcode result = CURLE_OK;
+  UniqueCurl handle = PerformHeaderRequest(url, &result);
   if (!handle) return url;
-  curl_easy_setopt(handle.get(), CURLOPT_URL, url.c_str());
-  curl_easy_setopt(handle.get(), CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(handle.get(), CURLOPT_NOBODY, 1L);
-  curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, &DiscardBodyCallback);
-  SetCommonOptions(handle.get());
-  CURLcode result = curl_easy_perform(handle.get());
   if (result != CURLE_OK) UTILS_LOG(L"error:%d:%ls\r\n", static_cast<int>(result), CurlErrorText(result).c_str());
   std::string effective = GetEffectiveUrl(handle.get());
   return effective.empty() ? url : effective;

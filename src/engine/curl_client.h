@@ -129,6 +129,8 @@ public:
 private:
   // Options that every request of the client shares: connect time-out and low-speed abort.
   CURLcode SetCommonOptions(CURL* handle) const;
+  // Header-only request with redirects followed, on a new handle (null when none could be made).
+  UniqueCurl PerformHeaderRequest(const std::string& url, CURLcode* result) const;
 
   std::wstring url_;
   std::wstring filePath_;

@@ -30,13 +30,6 @@ std::string Upper(std::string text) {
   return text;
 }
 
-// "file:///C:/dir/x" for a Windows path.
-std::wstring FileUrl(const std::wstring& path) {
-  std::wstring url = L"file:///" + path;
-  std::replace(url.begin(), url.end(), L'\\', L'/');
-  return url;
-}
-
 class CurlDownloaderTest : public ::testing::Test {
 protected:
   void SetUp() override { ASSERT_TRUE(server_.Start()); }
@@ -52,11 +45,6 @@ protected:
     reports_.onRetry = [&downloader, target] { downloader.Start(target); };
     downloader.Start(target);
     ASSERT_TRUE(reports_.WaitForEnd());
-  }
-  std::string Contents(const std::wstring& path) const {
-    std::string bytes;
-    TestSupport::ReadBytes(path, &bytes);
-    return bytes;
   }
   std::vector<std::string> GetRanges() const {
     std::vector<std::string> ranges;

@@ -11,6 +11,7 @@
 
 #include "engine/log.h"
 #include "engine/unique_resource.h"
+#include "test_support.h"
 
 namespace DownloadTest {
 namespace {
@@ -249,6 +250,18 @@ int ThreadsNamed(const std::wstring& name) {
     if (name == description.get()) ++count;
   }
   return count;
+}
+
+std::string Contents(const std::wstring& path) {
+  std::string bytes;
+  TestSupport::ReadBytes(path, &bytes);
+  return bytes;
+}
+
+std::wstring FileUrl(const std::wstring& path) {
+  std::wstring url = L"file:///" + path;
+  std::replace(url.begin(), url.end(), L'\\', L'/');
+  return url;
 }
 
 }  // namespace DownloadTest

@@ -100,6 +100,12 @@ private:
   bool ended_ = false;
 };
 
+// The bytes of a file; empty when it cannot be read.
+std::string Contents(const std::wstring& path);
+
+// "file:///C:/dir/x" for a Windows path.
+std::wstring FileUrl(const std::wstring& path);
+
 // Names of the files in a folder (not recursive), sorted.
 std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 

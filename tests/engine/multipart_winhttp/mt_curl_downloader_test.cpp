@@ -32,12 +32,6 @@ std::string Range(int64_t first, int64_t last) {
   return "bytes=" + std::to_string(first) + "-" + std::to_string(last);
 }
 
-std::wstring FileUrl(const std::wstring& path) {
-  std::wstring url = L"file:///" + path;
-  std::replace(url.begin(), url.end(), L'\\', L'/');
-  return url;
-}
-
 class MTCurlDownloaderTest : public ::testing::Test {
 protected:
   void SetUp() override { ASSERT_TRUE(server_.Start()); }
@@ -53,11 +47,6 @@ protected:
     reports_.onRetry = [&downloader, target] { downloader.Start(target); };
     downloader.Start(target);
     ASSERT_TRUE(reports_.WaitForEnd());
-  }
-  std::string Contents(const std::wstring& path) const {
-    std::string bytes;
-    TestSupport::ReadBytes(path, &bytes);
-    return bytes;
   }
   // Range headers of the GETs, sorted (the parts run in parallel).
   std::vector<std::string> GetRanges() const {

@@ -133,11 +133,6 @@ protected:
     downloader.Start(target);
     ASSERT_TRUE(reports_.WaitForEnd());
   }
-  std::string Contents(const std::wstring& path) const {
-    std::string bytes;
-    TestSupport::ReadBytes(path, &bytes);
-    return bytes;
-  }
   // A URL on 127.0.0.1 where nothing listens.
   std::wstring RefusedUrl(const std::string& path) {
     PackageServer::Server gone;
