@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/pipe.h"
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 namespace Utils {
 

@@ -10,7 +10,7 @@
 
 #include "engine/curl_downloader.h"
 #include "engine/file_digest_follower.h"
-#include "engine/log.h"
+#include "base/log.h"
 #include "engine/string_utils.h"
 
 namespace {

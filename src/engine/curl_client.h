@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 class CCurlDownloader;
 class FileDigestFollower;

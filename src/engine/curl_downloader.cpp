@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "engine/file_utils.h"
-#include "engine/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "engine/downloader.h"
 #include "engine/restartable_worker.h"
 #include "engine/status.h"
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 class CCurlDownloader : public CDownloader {
 public:

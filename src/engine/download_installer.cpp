@@ -7,7 +7,7 @@
 #include "engine/downloader_factory.h"
 #include "engine/file_utils.h"
 #include "engine/installer_settings.h"
-#include "engine/log.h"
+#include "base/log.h"
 #include "engine/process_lookup.h"
 
 namespace {

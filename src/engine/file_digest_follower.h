@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "engine/md5.h"
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 class FileDigestFollower {
 public:

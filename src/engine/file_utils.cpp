@@ -8,7 +8,7 @@
 
 #include "engine/md5.h"
 #include "engine/string_utils.h"
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 namespace Utils {
 namespace {

@@ -1,6 +1,6 @@
 #include "engine/hard_disk.h"
 
-#include "engine/log.h"
+#include "base/log.h"
 
 namespace Utils {
 

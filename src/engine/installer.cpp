@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "engine/installer_settings.h"
-#include "engine/log.h"
+#include "base/log.h"
 #include "engine/protocol_reader.h"
 #include "engine/string_utils.h"
 

@@ -14,7 +14,7 @@
 
 #include "engine/string_utils.h"
 #include "engine/system_info.h"
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 class InstanceMutex {
 public:

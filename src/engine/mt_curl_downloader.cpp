@@ -8,7 +8,7 @@
 
 #include "engine/file_utils.h"
 #include "engine/installer_settings.h"
-#include "engine/log.h"
+#include "base/log.h"
 #include "engine/md5.h"
 #include "engine/string_utils.h"
 

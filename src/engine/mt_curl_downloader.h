@@ -19,7 +19,7 @@
 #include "engine/md5.h"
 #include "engine/status.h"
 #include "engine/thread.h"
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 class CMTCurlDownloader : public CDownloader {
 public:

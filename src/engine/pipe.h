@@ -2,7 +2,7 @@
 // An anonymous pipe that connects the engine to a child program's standard output.
 #include <windows.h>
 
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 namespace Utils {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/process_lookup.h"
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 DWORD FindProcessIdByName(const std::wstring& exeName) {
   UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 namespace Utils {
 

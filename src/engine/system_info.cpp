@@ -5,8 +5,8 @@
 #include <objbase.h>
 #include <wtsapi32.h>
 
-#include "engine/log.h"
-#include "engine/unique_resource.h"
+#include "base/log.h"
+#include "base/unique_resource.h"
 
 namespace Utils {
 

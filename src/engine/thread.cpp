@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/log.h"
+#include "base/log.h"
 #include "engine/string_utils.h"
 
 namespace Utils {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 namespace Utils {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 struct WinHttpHandleTraits {
   using pointer = HINTERNET;

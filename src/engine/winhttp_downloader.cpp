@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "engine/log.h"
+#include "base/log.h"
 #include "engine/winhttp_client.h"
 
 WinHttpDownloader::WinHttpDownloader(StatusCallback callback, const std::wstring& url, const std::wstring& filePath)

@@ -2,6 +2,13 @@
 
 namespace SkinUI {
 
+TProcessTablesUI::~TProcessTablesUI() {
+  for (int i = 0; i < languageTexts.GetSize(); ++i) {
+    const wchar_t* key = languageTexts.GetAt(i);
+    if (key != nullptr) delete static_cast<CStringUI*>(languageTexts.Find(key, false));
+  }
+}
+
 TProcessTablesUI& ProcessTables() {
   // Built on first use, so that static initialisers of other files may already rely on it.
   static TProcessTablesUI tables;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "ui_core/skin_archive.h"
-#include "ui_core/ui_globals.h"
+#include "ui_core/ui_skin_resource.h"
 #include "ui_core/ui_string.h"
 
 namespace SkinUI {
@@ -47,21 +47,6 @@ void CopyCut(wchar_t* target, size_t capacity, const wchar_t* text) {
   }
   target[n] = L'\0';
 }
-
-class FileHandle {
-public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) ::CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
-
-private:
-  HANDLE h_;
-};
 
 }  // namespace
 
@@ -252,59 +237,23 @@ bool CXmlDocUI::LoadFromMem(const uint8_t* bytes, size_t size, int encoding) {
 
 bool CXmlDocUI::LoadFromFile(const wchar_t* fileName, int encoding) {
   Release();
-  TProcessTablesUI& tables = ProcessTables();
-
-  if (tables.resourceArchiveName.IsEmpty()) {
-    if (fileName == nullptr) return SetError(L"Error opening file", nullptr);
-    const CStringUI path = tables.resourceFolder + fileName;
-    FileHandle file(::CreateFileW(path.GetData(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return SetError(L"Error opening file", nullptr);
-    LARGE_INTEGER fileSize = {};
-    if (!::GetFileSizeEx(file.get(), &fileSize)) return SetError(L"Could not read file", nullptr);
-    if (fileSize.QuadPart == 0) return SetError(L"File is empty", nullptr);
-    if (fileSize.QuadPart > static_cast<LONGLONG>(kXmlMaxFileSize)) {
-      return SetError(L"File too large", nullptr);
-    }
-    const DWORD size = static_cast<DWORD>(fileSize.QuadPart);
-    std::unique_ptr<uint8_t, FreeDeleter> bytes(static_cast<uint8_t*>(malloc(size)));
-    if (!bytes) return SetError(L"Out of memory", nullptr);
-    DWORD read = 0;
-    if (!::ReadFile(file.get(), bytes.get(), size, &read, nullptr) || read != size) {
-      return SetError(L"Could not read file", nullptr);
-    }
-    return LoadFromMem(bytes.get(), size, encoding);
-  }
-
-  // An archive opened only for this read is closed again when the read is done.
-  UniqueSkinArchive opened;
-  SkinArchiveHandle* archive = nullptr;
-  if (tables.archiveCached) {
-    archive = tables.cachedArchive.get();
-  } else {
-    const CStringUI path = tables.resourceFolder + tables.resourceArchiveName;
-    opened.reset(tables.archiveIs7z ? Skin7zOpenFromFile(path.GetData())
-                                    : SkinZipOpen(path.GetData(), 0, kSkinZipFileName));
-    archive = opened.get();
-  }
-  if (archive == nullptr) return SetError(L"Error opening zip file", nullptr);
-
+  const bool inArchive = SkinResourcesInArchive();
   std::vector<uint8_t> bytes;
-  switch (SkinArchiveReadItem(archive, fileName, kXmlMaxFileSize, &bytes)) {
-    case SkinItemRead::Ok:
-      break;
-    case SkinItemRead::NotFound:
-      return SetError(L"Could not find ziped file", nullptr);
-    case SkinItemRead::Empty:
+  switch (ReadSkinResource(fileName, kXmlMaxFileSize, &bytes)) {
+    case SkinResourceRead::Ok:
+      return LoadFromMem(bytes.data(), bytes.size(), encoding);
+    case SkinResourceRead::NotFound:
+      return SetError(inArchive ? L"Could not find ziped file" : L"Error opening file", nullptr);
+    case SkinResourceRead::Empty:
       return SetError(L"File is empty", nullptr);
-    case SkinItemRead::TooLarge:
+    case SkinResourceRead::TooLarge:
       return SetError(L"File too large", nullptr);
-    case SkinItemRead::Failed:
+    case SkinResourceRead::NoArchive:
+      return SetError(L"Error opening zip file", nullptr);
+    case SkinResourceRead::Unreadable:
     default:
-      return SetError(L"Could not unzip file", nullptr);
+      return SetError(inArchive ? L"Could not unzip file" : L"Could not read file", nullptr);
   }
-  opened.reset();
-  return LoadFromMem(bytes.data(), bytes.size(), encoding);
 }
 
 uint32_t CXmlDocUI::AddElement() {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/log.h"
+#include "base/log.h"
 
 class LogCapture {
 public:

@@ -14,7 +14,7 @@
 #include "engine/installer_settings.h"
 #include "engine/status.h"
 #include "engine/string_utils.h"
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/file_utils.h"
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include <mutex>
 #include <thread>
 
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 namespace PackageServer {
 namespace {

@@ -12,7 +12,7 @@
 #include "child_fixture.h"
 #include "engine/installer.h"
 #include "engine/installer_settings.h"
-#include "engine/log.h"
+#include "base/log.h"
 #include "log_capture.h"
 
 using namespace ChildTests;

@@ -9,8 +9,8 @@
 #include <cctype>
 #include <chrono>
 
-#include "engine/log.h"
-#include "engine/unique_resource.h"
+#include "base/log.h"
+#include "base/unique_resource.h"
 #include "test_support.h"
 
 namespace DownloadTest {

@@ -17,7 +17,7 @@
 
 #include "engine/status.h"
 #include "log_capture.h"
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 
 namespace DownloadTest {
 

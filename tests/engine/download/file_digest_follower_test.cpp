@@ -13,7 +13,7 @@
 #include "download_fixture.h"
 #include "engine/file_digest_follower.h"
 #include "engine/file_utils.h"
-#include "engine/unique_resource.h"
+#include "base/unique_resource.h"
 #include "package_server.h"
 #include "test_support.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/log.h"
+#include "base/log.h"
 #include "engine/restartable_worker.h"
 #include "engine/thread.h"
 #include "engine/wait_utils.h"

@@ -359,9 +359,9 @@ TEST(StringOrIdUI, HoldsAnIdInTheLow16BitsOrATextPointer) {
 TEST(ProcessTablesUI, ExistBeforeUseWithTheirShapes) {
   TProcessTablesUI& tables = ProcessTables();
   EXPECT_EQ(&tables, &ProcessTables());
-  EXPECT_TRUE(tables.defaultFontFace.IsEmpty());
-  for (CStringMapUI* map : {&tables.sharedFonts, &tables.sharedImages,
-                            &tables.sharedAttributeLists, &tables.languageTexts}) {
+  EXPECT_TRUE(tables.shared.defaultFont.face.IsEmpty());
+  for (CStringMapUI* map : {&tables.shared.fonts, &tables.shared.images,
+                            &tables.shared.attributeLists, &tables.languageTexts}) {
     EXPECT_EQ(0, map->GetSize());
     EXPECT_TRUE(map->Insert(L"probe", P(1)));
     EXPECT_TRUE(map->Remove(L"probe"));

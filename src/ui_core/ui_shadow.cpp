@@ -1,0 +1,1 @@
+#include "ui_core/ui_shadow.h"

@@ -1,0 +1,60 @@
+#pragma once
+// Turns a skin XML document into a control tree: registers the window-level resources it
+// declares (images, fonts, default attribute lists, UI texts, window attributes) with the window
+// manager, then creates one control per element by element name. Names the element table does
+// not know go to the registered plug-in creators, then to the window's IDialogBuilderCallback.
+// Skins are untrusted: unknown elements and attributes are skipped with a log line, nesting and
+// Include are bounded, and nothing a skin says can make the builder recurse without end.
+#include <windows.h>
+
+#include "ui_core/ui_events.h"
+#include "ui_core/ui_string_or_id.h"
+#include "ui_core/xml_doc.h"
+
+namespace SkinUI {
+
+class CControlUI;
+class CWindowManagerUI;
+
+// A plug-in creator: a new control for an element name, or null.
+using SkinControlCreator = CControlUI* (*)(const wchar_t* elementName);
+// A creator of one standard element class.
+using SkinElementFactory = CControlUI* (*)();
+
+// Adds an element to the standard element table (names compared without regard to case unless
+// exactCase). The framework's own classes are in it from the start; the controls library adds
+// its classes once at start-up. A later registration of the same name replaces the earlier one.
+void RegisterSkinElement(const wchar_t* elementName, SkinElementFactory factory,
+                         bool exactCase = false);
+// Appends a plug-in creator to the process-wide list.
+void RegisterSkinPlugin(SkinControlCreator creator);
+// A new control of the standard element table, or null.
+CControlUI* CreateStandardElement(const wchar_t* elementName);
+
+class CSkinBuilderUI {
+public:
+  CSkinBuilderUI();
+  CSkinBuilderUI(const CSkinBuilderUI&) = delete;
+  CSkinBuilderUI& operator=(const CSkinBuilderUI&) = delete;
+
+  // xml: a numeric resource id of `type`, XML text (starting with '<'), or a skin file name.
+  CControlUI* Create(CStringOrIdUI xml, const wchar_t* type = nullptr,
+                     IDialogBuilderCallback* callback = nullptr,
+                     CWindowManagerUI* manager = nullptr, CControlUI* parent = nullptr);
+  // Builds the document already loaded (GetMarkup).
+  CControlUI* Create(IDialogBuilderCallback* callback = nullptr,
+                     CWindowManagerUI* manager = nullptr, CControlUI* parent = nullptr);
+
+  CXmlDocUI* GetMarkup() { return &xml_; }
+  const wchar_t* GetLastErrorMessage() const { return xml_.GetErrorMessage(); }
+
+private:
+  CControlUI* Parse(const CXmlNodeUI& root, CControlUI* parent, CWindowManagerUI* manager,
+                    int depth);
+
+  CXmlDocUI xml_;
+  IDialogBuilderCallback* callback_ = nullptr;
+  const wchar_t* type_ = nullptr;
+};
+
+}  // namespace SkinUI
