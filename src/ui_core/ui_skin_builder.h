@@ -31,6 +31,19 @@ void RegisterSkinPlugin(SkinControlCreator creator);
 // A new control of the standard element table, or null.
 CControlUI* CreateStandardElement(const wchar_t* elementName);
 
+// Nesting of "TreeNode" elements: the tree view and its nodes (a controls library) answer
+// GetInterface(L"TreeView") or GetInterface(L"TreeNode") with non-null, and
+// GetInterface(L"ITreeParent") with this interface.
+class ITreeParentUI {
+public:
+  virtual bool AddChildNode(CControlUI* node) = 0;
+  // A node's own row (its inner horizontal layout); a tree view answers false.
+  virtual bool AddToNodeBox(CControlUI* control) = 0;
+
+protected:
+  ~ITreeParentUI() = default;
+};
+
 class CSkinBuilderUI {
 public:
   CSkinBuilderUI();
