@@ -70,6 +70,10 @@ public:
   static void DrawColor(HDC hDC, const RECT& rc, DWORD argb);
   static void DrawGradient(HDC hDC, const RECT& rc, DWORD argbFrom, DWORD argbTo, bool vertical,
                            int steps);
+  // The gradient as solid bands (2 to 64 by steps), for a system without GradientFill; the
+  // alpha bytes of the colours are ignored.
+  static void DrawGradientBands(HDC hDC, const RECT& rc, DWORD argbFrom, DWORD argbTo,
+                                bool vertical, int steps);
   static void DrawLine(HDC hDC, const RECT& rc, int width, DWORD argb, int style = PS_SOLID);
   static void DrawRect(HDC hDC, const RECT& rc, int width, DWORD argb, int style = PS_SOLID);
   static void DrawRoundRect(HDC hDC, const RECT& rc, int width, int ellipseWidth,
@@ -107,6 +111,13 @@ public:
   static BOOL WINAPI OwnAlphaBlend(HDC dest, int dx, int dy, int dw, int dh, HDC src, int sx,
                                    int sy, int sw, int sh, BLENDFUNCTION blend);
 };
+
+// A 32-bit top-down DIB section of width x height (both above 0), its pixels through *bits;
+// null on failure.
+Utils::UniqueBitmap CreateDib32(int width, int height, void** bits);
+
+// ARGB with straight colour to the premultiplied pixel that AlphaBlend with AC_SRC_ALPHA expects.
+DWORD PremultiplyArgb(DWORD argb);
 
 // ARGB (alpha in the top byte) to a GDI COLORREF (red in the low byte), alpha dropped.
 inline COLORREF ArgbToColorRef(DWORD argb) {

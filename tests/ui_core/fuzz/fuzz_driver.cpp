@@ -62,6 +62,8 @@ std::vector<Target> Targets() {
   std::vector<Target> targets = {
       {"zip", FuzzZipOne, nullptr, 100000},
       {"7z", Fuzz7zOne, Fix7zChecksums, 100000},
+      {"imagedesc", FuzzImageDescOne, nullptr, 20000},
+      {"markup", FuzzMarkupOne, nullptr, 20000},
   };
 #ifdef SKINUI_FUZZ_HAVE_XML
   targets.push_back({"xml", FuzzXmlOne, nullptr, 100000});
@@ -399,3 +401,5 @@ TEST(Fuzz, CorpusAndRegressionsReplayWithoutCrashing) {
 TEST(Fuzz, ZipReaderSurvivesMutatedArchives) { RunMutations("zip"); }
 TEST(Fuzz, SevenZipReaderSurvivesMutatedArchives) { RunMutations("7z"); }
 TEST(Fuzz, XmlParserSurvivesMutatedDocuments) { RunMutations("xml"); }
+TEST(Fuzz, ImageDescriptionsSurviveMutation) { RunMutations("imagedesc"); }
+TEST(Fuzz, MarkupTextSurvivesMutation) { RunMutations("markup"); }

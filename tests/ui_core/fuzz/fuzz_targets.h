@@ -10,3 +10,7 @@ int FuzzZipOne(const uint8_t* data, size_t size);
 int Fuzz7zOne(const uint8_t* data, size_t size);
 // Parses the bytes as a skin XML document (written alongside the XML parser).
 int FuzzXmlOne(const uint8_t* data, size_t size);
+// Parses the bytes (UTF-8) as an image description and draws it twice.
+int FuzzImageDescOne(const uint8_t* data, size_t size);
+// Draws and measures the bytes (UTF-8) as mark-up text in several styles.
+int FuzzMarkupOne(const uint8_t* data, size_t size);
