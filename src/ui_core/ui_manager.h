@@ -12,6 +12,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <mutex>
 
 #include "base/unique_resource.h"
@@ -58,7 +59,7 @@ public:
   void ReapObjects(CControlUI* control);
 
   HWND GetPaintWindow() const { return paintWindow_; }
-  HDC GetPaintDC() const { return paintDC_; }
+  HDC GetPaintDC() const { return paintDC_.get(); }
   HBITMAP GetOffscreenBitmap() const { return offscreenBitmap_.get(); }
   const CStringUI& GetName() const { return name_; }
   CControlUI* GetRoot() const { return root_; }
@@ -230,27 +231,86 @@ private:
   // The queue's record: a notification with nothing owned by another thread.
   struct TQueuedNotifyUI;
 
+  // Keeps a control pointer of an event or notification in flight up to date: when the control
+  // is destroyed while the pointer is in use, the pointer becomes null instead of dangling.
+  class ControlWatchUI {
+  public:
+    ControlWatchUI(CWindowManagerUI* manager, CControlUI** slot);
+    ~ControlWatchUI();
+    ControlWatchUI(const ControlWatchUI&) = delete;
+    ControlWatchUI& operator=(const ControlWatchUI&) = delete;
+
+  private:
+    CWindowManagerUI* manager_;
+    CControlUI** slot_;
+  };
+
+  // --- notifications (ui_manager_notify.cpp) ---
   void DrainAsyncQueue();
+  void RunDelayedCleanup();
   void DeliverNotify(TNotifyMsgUI& msg);
   void PostDrainOnce();
+  void FreeQueuedNotifies();
+  bool IsWindowThread() const;
+  void ForgetInLists(CControlUI* control);
+  void RegisterNames(CControlUI* control);
+  CControlUI* FindTabStop(CControlUI* from, bool forward);
+  bool TranslateShortcut(WPARAM ch);
+
+  // --- painting (ui_manager_paint.cpp) ---
   bool HandlePaint();
+  bool PaintLayoutPass(const RECT& client);  // true when "windowinit" went out
+  void ClearOffscreenPixels(const RECT& area);
+  bool EnsureOffscreen(const RECT& client);
+  void DropOffscreen();
+  void PaintNativeWindows(HDC dc, const RECT& paint);
+  void PaintPostPaintControls(HDC dc, const RECT& paint);
+  void PresentLayered(const RECT& paint);
+  void ApplyLayeredImageAlpha(const RECT& paint, int width, int height);
+  void HandlePrintClient(HDC dc, LPARAM flags);
+
+  // --- input (ui_manager_messages.cpp) ---
+  bool FilterMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  bool HandleLayeredFrame(UINT message, WPARAM wParam, LRESULT& result);
+  bool HandleMouseMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  bool HandleKeyMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  bool HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  bool HandleTimerMessage(WPARAM wParam);
   void HandleMouseMove(POINT pt);
-  void HandleMouseHover(POINT pt);
+  void ChangeHover(CControlUI*& newHover, POINT pt);
+  bool HandleMouseHover(POINT pt);
+  void HandleMouseLeave();
+  void HandleButtonDown(UINT message, POINT pt, WPARAM wParam, LPARAM lParam);
+  void HandleClose();
+  void HandleKillFocus(HWND gaining);
+  void StartMouseTracking();
+  void DeactivateToolTip();
+  void TakeNativeFocus();
+  void KillFocusControl(CControlUI* gaining);
   void RaiseEvent(CControlUI* control, int type, POINT pt, WPARAM wParam = 0, LPARAM lParam = 0,
-                  WORD key = 0);
+                  WORD key = 0, CControlUI* sender = nullptr);
+
+  // --- resources (ui_manager.cpp) ---
+  static FARPROC LookupUser32(const char* name);  // null on systems without the function
   TResourceSetUI& ResourceSetFor(bool shared);
+  TFontEntryUI* MakeFontEntry(const wchar_t* face, int size, bool bold, bool underline,
+                              bool italic);
+  void MeasureFont(TFontEntryUI* entry);
 
   CStringUI name_;
   HWND paintWindow_ = nullptr;
-  HDC paintDC_ = nullptr;  // GetDC of the window, released in the destructor
+  Utils::UniqueWindowDC paintDC_;  // GetDC of the window, kept until destruction
   Utils::UniqueMemoryDC offscreenDC_;
   Utils::UniqueMemoryDC backgroundDC_;
   Utils::UniqueBitmap offscreenBitmap_;
-  uint8_t* offscreenPixels_ = nullptr;
+  uint8_t* offscreenPixels_ = nullptr;  // 32-bit top-down pixels of a layered window's DIB
+  SIZE offscreenSize_ = {0, 0};
   Utils::UniqueBitmap backgroundBitmap_;
   uint8_t* backgroundPixels_ = nullptr;
-  HWND toolTipWindow_ = nullptr;
+  SIZE backgroundSize_ = {0, 0};
+  Utils::UniqueWindow toolTipWindow_;
   TOOLINFOW toolTip_ = {};
+  CStringUI toolTipText_;  // the text toolTip_ points at
   UINT hoverTime_ = 1000;
   bool noActivate_ = false;
   bool showDirty_ = false;
@@ -280,7 +340,7 @@ private:
   bool captured_ = false;
   bool painting_ = false;
   bool usedVirtualWnd_ = false;
-  bool asyncPostPending_ = false;
+  bool asyncPostPending_ = false;  // guarded by asyncLock_
   CPtrArrayUI notifiers_;
   CPtrArrayUI timers_;  // TTimerEntryUI*, owned
   CPtrArrayUI preMessageFilters_;
@@ -292,6 +352,8 @@ private:
   CPtrArrayUI asyncNotify_;  // TQueuedNotifyUI*, owned; guarded by asyncLock_
   CPtrArrayUI foundControls_;
   CPtrArrayUI mouseLeaveTracking_;
+  CPtrArrayUI watchSlots_;  // CControlUI** of events and notifications in flight
+  CControlUI* renaming_ = nullptr;  // the control RenameControl is renaming now
   CStringMapUI nameIndex_{83};
   CStringMapUI windowCustomAttributes_{83};  // name -> CStringUI*, owned
   CStringMapUI optionGroups_{83};            // group -> CPtrArrayUI*, owned
