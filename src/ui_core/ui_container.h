@@ -102,6 +102,8 @@ public:
 protected:
   // Deletes the child now, or hands it to the manager's delayed cleanup.
   void DisposeChild(CControlUI* control);
+  // The item rect less the inset and the visible scroll bars.
+  RECT GetChildArea() const;
 
   CPtrArrayUI items_;
   RECT inset_ = {0, 0, 0, 0};
@@ -114,6 +116,28 @@ protected:
   bool scrollProcessing_ = false;
   CScrollBarUI* verticalScrollBar_ = nullptr;    // owned
   CScrollBarUI* horizontalScrollBar_ = nullptr;  // owned
+
+private:
+  bool IsBarShown(const CScrollBarUI* bar) const;
+  bool IsBarActive(const CScrollBarUI* bar) const;  // shown and enabled
+  // Whether the control is this container or one of its ancestors (adding it would make a loop).
+  bool IsSelfOrAncestor(const CControlUI* control) const;
+  int VerticalLineSize() const;
+  int HorizontalLineSize() const;
+  // What a page step moves: the client width and height (inset and visible bars taken off).
+  SIZE PageSize() const;
+  void ScrollBy(int dx, int dy);
+  // Creates (with the window's default style) or deletes one bar.
+  void UpdateBar(CScrollBarUI*& bar, bool enable, bool horizontal);
+  // One bar alone: horizontal with the content's width, else vertical with its height.
+  void ProcessSingleBar(bool horizontal, RECT rc, int required);
+  void ProcessBothBars(RECT rc, int cxRequired, int cyRequired);
+  void PlaceHorizontalBar(const RECT& rc);
+  void PlaceVerticalBar(const RECT& rc);
+  // SetPos over the current rect again; withFlag keeps scroll processing marked meanwhile.
+  void Relayout(bool needInvalidate, bool withFlag = false);
+
+  int relayoutDepth_ = 0;  // nested relayouts started by ProcessScrollBar
 };
 
 }  // namespace SkinUI

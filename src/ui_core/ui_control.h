@@ -229,6 +229,20 @@ protected:
   RECT paintRect_ = {0, 0, 0, 0};
   RECT borderSize_ = {0, 0, 0, 0};
   CStringMapUI customAttributes_{83};  // name -> CStringUI*, owned
+
+  // Intersects rc with the item rect of every ancestor; false when an ancestor is hidden or the
+  // result becomes empty (nothing of rc can be seen then).
+  bool ClipToAncestors(RECT& rc) const;
+  // Invalidates rc through the manager after clipping it to the ancestors.
+  void InvalidateClipped(RECT rc);
+
+private:
+  // Stores a min or max size that is not negative and differs, then asks for a relayout.
+  void SetSizeRule(LONG& field, int value);
+  // Places a visible cover over this control after its own SetPos.
+  void PlaceCover();
+
+  bool renaming_ = false;  // SetName is running the manager's rename of this control
 };
 
 }  // namespace SkinUI

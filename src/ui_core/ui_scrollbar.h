@@ -105,6 +105,27 @@ protected:
   TImageDescUI railHot_;
   TImageDescUI railPushed_;
   TImageDescUI railDisabled_;
+
+private:
+  // A rectangle from coordinates along the bar and across it.
+  RECT PartRect(int alongFrom, int alongTo, int acrossFrom, int acrossTo) const;
+  int Along(POINT pt) const { return horizontal_ ? pt.x : pt.y; }
+  int Thickness() const { return horizontal_ ? fixedSize_.cy : fixedSize_.cx; }
+  int Length() const { return horizontal_ ? GetWidth() : GetHeight(); }
+  // A line or page step back or forward: the owner's scrolling, else the own position.
+  void Step(bool page, bool forward);
+  // A page step toward the point when it lies before or after the thumb.
+  void PageStepToward(POINT pt);
+  void OnTimerTick();
+  // Draws an image into a part of the bar; false when it draws nothing.
+  bool DrawPartImage(HDC hDC, const RECT& part, TImageDescUI& image);
+  // The image of the first state bit set (disabled, pushed, hot), else or failing that normal.
+  void DrawStateImage(HDC hDC, const RECT& part, UINT state, TImageDescUI& normal,
+                      TImageDescUI& hot, TImageDescUI& pushed, TImageDescUI& disabled);
+  void PaintPart(HDC hDC, const RECT& part, UINT& state, DWORD color, TImageDescUI& normal,
+                 TImageDescUI& hot, TImageDescUI& pushed, TImageDescUI& disabled);
+  void SetImage(TImageDescUI& image, const wchar_t* description);
+  void SetPartColor(DWORD& field, const wchar_t* value);
 };
 
 }  // namespace SkinUI
