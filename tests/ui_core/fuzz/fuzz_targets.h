@@ -3,6 +3,7 @@
 // outside them. The return value is for the driver's statistics only.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // Opens the bytes as a zip archive in memory and reads every item; returns the items read.
 int FuzzZipOne(const uint8_t* data, size_t size);
@@ -10,3 +11,8 @@ int FuzzZipOne(const uint8_t* data, size_t size);
 int Fuzz7zOne(const uint8_t* data, size_t size);
 // Parses the bytes as a skin XML document (written alongside the XML parser).
 int FuzzXmlOne(const uint8_t* data, size_t size);
+// Builds the bytes as a skin with a window manager of its own, lays the tree out and frees it;
+// returns the controls built.
+int FuzzSkinBuilderOne(const uint8_t* data, size_t size);
+// Edits a skin text as elements and attributes (the structure-aware mutations of that target).
+void MutateSkinXml(std::vector<uint8_t>* bytes, uint64_t seed);
