@@ -222,7 +222,11 @@ CControlUI* CSkinBuilderUI::Create(CStringOrIdUI xml, const wchar_t* type,
       return nullptr;
     }
     callback_ = callback;
-    if (!LoadResourceDocument(xml_, xml, type)) return nullptr;
+    if (!LoadResourceDocument(xml_, xml, type)) {
+      UTILS_LOG(L"skin resource %u not loaded: %ls\r\n", static_cast<unsigned>(xml.GetId()),
+                xml_.GetErrorMessage());
+      return nullptr;
+    }
     type_ = type;
     return Create(callback, manager, parent);
   }
