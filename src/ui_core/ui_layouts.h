@@ -32,6 +32,9 @@ public:
   RECT GetSeparatorRect(bool useNew) const;
 
 protected:
+  // The placement and the separator drag are shared with the horizontal layout.
+  friend struct LinearLayoutOps;
+
   int separatorSize_ = 0;
   UINT buttonState_ = 0;
   POINT lastMouse_ = {0, 0};
@@ -58,6 +61,9 @@ public:
   RECT GetSeparatorRect(bool useNew) const;
 
 protected:
+  // The placement and the separator drag are shared with the horizontal layout.
+  friend struct LinearLayoutOps;
+
   int separatorSize_ = 0;
   UINT buttonState_ = 0;
   POINT lastMouse_ = {0, 0};
@@ -75,6 +81,8 @@ public:
   void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 
   SIZE GetItemSize() const { return itemSize_; }
+  // A width of 0 or less (every cell would be empty and the column count undefined) or a
+  // negative height is refused.
   void SetItemSize(SIZE size);
   int GetColumns() const { return columns_; }  // in use after the last SetPos
   int GetRows() const { return rows_; }
@@ -100,6 +108,7 @@ public:
   void Init() override;
   void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 
+  // Built (and added as the only child) when the layout is first given a window manager.
   void SetChildLayoutXML(const wchar_t* fileName) { xmlFile_ = fileName; }
   const CStringUI& GetChildLayoutXML() const { return xmlFile_; }
 

@@ -16,6 +16,13 @@ namespace SkinUI {
 class CControlUI;
 class CWindowManagerUI;
 
+// Bounds on what one skin can make the builder do; what lies beyond is skipped with a log line.
+constexpr int kSkinMaxIncludeCount = 100;    // repetitions of one Include ("count")
+constexpr int kSkinMaxNestedFiles = 16;      // skin files being built inside one another
+constexpr int kSkinMaxNestedBuilds = 1000;   // Include and child-layout builds inside one build
+constexpr int kSkinMaxControls = 10000;      // controls made by one build, nested ones included
+constexpr int kSkinMaxDepth = kXmlMaxDepth;  // element nesting across included files
+
 // A plug-in creator: a new control for an element name, or null.
 using SkinControlCreator = CControlUI* (*)(const wchar_t* elementName);
 // A creator of one standard element class.
@@ -60,14 +67,22 @@ public:
 
   CXmlDocUI* GetMarkup() { return &xml_; }
   const wchar_t* GetLastErrorMessage() const { return xml_.GetErrorMessage(); }
+  // Whether the last Create was refused by a bound (a file already being built, too many builds).
+  bool WasRefused() const { return refused_; }
 
 private:
-  CControlUI* Parse(const CXmlNodeUI& root, CControlUI* parent, CWindowManagerUI* manager,
-                    int depth);
+  CControlUI* Parse(const CXmlNodeUI& root, CControlUI* parent, CWindowManagerUI* manager);
+  // The new control of one element, by the element table, the plug-ins and the callback.
+  CControlUI* CreateElement(const wchar_t* name);
+  void ParseInclude(const CXmlNodeUI& node, CControlUI* parent, CWindowManagerUI* manager);
+  CControlUI* ParseTreeNode(const CXmlNodeUI& node, CControlUI* parent, CWindowManagerUI* manager);
+  // Gives the control the manager, its default list and the element's own attributes.
+  static void Configure(CControlUI* control, const CXmlNodeUI& node, CWindowManagerUI* manager);
 
   CXmlDocUI xml_;
   IDialogBuilderCallback* callback_ = nullptr;
   const wchar_t* type_ = nullptr;
+  bool refused_ = false;
 };
 
 }  // namespace SkinUI

@@ -35,6 +35,7 @@ struct Target {
   int (*run)(const uint8_t*, size_t);
   void (*fixup)(Bytes*);   // optional: repairs checksums so mutations reach deeper
   int defaultRuns;
+  void (*mutate)(Bytes*, uint64_t);  // optional: mutations that know the format (random seed)
 };
 
 uint64_t Le64(const Bytes& b, size_t at) {
@@ -67,6 +68,9 @@ std::vector<Target> Targets() {
   };
 #ifdef SKINUI_FUZZ_HAVE_XML
   targets.push_back({"xml", FuzzXmlOne, nullptr, 100000});
+#endif
+#ifdef SKINUI_FUZZ_HAVE_SKIN
+  targets.push_back({"skin", FuzzSkinBuilderOne, nullptr, 10000, MutateSkinXml});
 #endif
   return targets;
 }
@@ -365,7 +369,10 @@ void RunMutations(const char* name) {
   uint64_t accepted = 0;
   const DWORD start = GetTickCount();
   for (uint64_t i = 0; i < runs; ++i) {
-    Bytes input = Mutate(corpus[rng.Below(corpus.size())], corpus, &rng);
+    const Bytes& seedInput = corpus[rng.Below(corpus.size())];
+    // A target that knows its format gets its own mutations for half of the inputs.
+    Bytes input = target->mutate && rng.Below(2) ? seedInput : Mutate(seedInput, corpus, &rng);
+    if (target->mutate && input == seedInput) target->mutate(&input, rng.Next());
     if (target->fixup && rng.Below(2)) target->fixup(&input);
     if (RunOne(*target, &guarded, input) > 0) ++accepted;
   }
@@ -403,3 +410,4 @@ TEST(Fuzz, SevenZipReaderSurvivesMutatedArchives) { RunMutations("7z"); }
 TEST(Fuzz, XmlParserSurvivesMutatedDocuments) { RunMutations("xml"); }
 TEST(Fuzz, ImageDescriptionsSurviveMutation) { RunMutations("imagedesc"); }
 TEST(Fuzz, MarkupTextSurvivesMutation) { RunMutations("markup"); }
+TEST(Fuzz, SkinBuilderSurvivesMutatedSkins) { RunMutations("skin"); }

@@ -3,6 +3,7 @@
 // outside them. The return value is for the driver's statistics only.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // Opens the bytes as a zip archive in memory and reads every item; returns the items read.
 int FuzzZipOne(const uint8_t* data, size_t size);
@@ -14,3 +15,8 @@ int FuzzXmlOne(const uint8_t* data, size_t size);
 int FuzzImageDescOne(const uint8_t* data, size_t size);
 // Draws and measures the bytes (UTF-8) as mark-up text in several styles.
 int FuzzMarkupOne(const uint8_t* data, size_t size);
+// Builds the bytes as a skin with a window manager of its own, lays the tree out and frees it;
+// returns the controls built.
+int FuzzSkinBuilderOne(const uint8_t* data, size_t size);
+// Edits a skin text as elements and attributes (the structure-aware mutations of that target).
+void MutateSkinXml(std::vector<uint8_t>* bytes, uint64_t seed);

@@ -1,1 +1,0 @@
-#include "ui_core/ui_layouts.h"
