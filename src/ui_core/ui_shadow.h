@@ -49,11 +49,19 @@ public:
   static constexpr BYTE kParentVisible = 0x04;
 
 private:
+  // Frees an image the way the image loader made it.
+  struct ImageDeleter {
+    void operator()(TImageEntryUI* entry) const;
+  };
+
   static LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ShadowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void OnParentMessage(HWND parent, UINT message, WPARAM wParam, LPARAM lParam);
   void Update(HWND parent);
+  void UpdateIfVisible();
   void MakeShadow(uint32_t* pixels, HWND parent, const RECT& parentRect);
-  void Show(HWND parent);
+  // Top-left corner of the shadow window for a parent window rectangle (screen coordinates).
+  POINT ShadowOrigin(const RECT& parentRect) const;
 
   HWND shadowWindow_ = nullptr;
   WNDPROC previousParentProc_ = nullptr;
@@ -67,9 +75,10 @@ private:
   WORD lastParentWidth_ = 0;
   WORD lastParentHeight_ = 0;
   COLORREF color_ = 0;
-  std::unique_ptr<TImageEntryUI> image_;
+  std::unique_ptr<TImageEntryUI, ImageDeleter> image_;
   RECT corner_ = {0, 0, 0, 0};
   RECT holeOffset_ = {0, 0, 0, 0};
+  HWND parent_ = nullptr;  // the shadowed window, from Create to its WM_NCDESTROY
   std::unique_ptr<uint8_t[]> lastPixels_;
   SIZE lastSize_ = {0, 0};
 };

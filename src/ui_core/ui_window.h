@@ -9,6 +9,7 @@
 // notifications of a part of the control tree.
 #include <windows.h>
 
+#include "base/unique_resource.h"
 #include "ui_core/ui_events.h"
 #include "ui_core/ui_string_map.h"
 
@@ -131,6 +132,15 @@ protected:
   HWND hWnd_ = nullptr;
   WNDPROC oldWndProc_ = ::DefWindowProcW;
   bool subclassed_ = false;
+
+private:
+  // WM_NCDESTROY of a window with an object: the previous procedure first, then the object lets
+  // go of the window (user data or property, subclassing) and hears OnFinalMessage.
+  LRESULT FinishFinalMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                             bool objectInProperty);
+
+  Utils::UniqueIcon bigIcon_;
+  Utils::UniqueIcon smallIcon_;
 };
 
 }  // namespace SkinUI
