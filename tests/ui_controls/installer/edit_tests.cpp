@@ -1,0 +1,254 @@
+// The edit field in a real window: its native edit window opens over the padded rectangle on
+// focus, takes typed characters, reports them, and closes on losing the focus, leaving the text.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "controls_fixture.h"
+#include "ui_controls/ui_button.h"
+#include "ui_controls/ui_edit.h"
+#include "ui_core/ui_manager.h"
+#include "ui_core/ui_resources.h"
+
+namespace {
+
+using ControlsTest::ControlsWindow;
+using SkinUI::CEditUI;
+using TestSupport::PumpUntil;
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[256] = {};
+  ::GetWindowTextW(window, text, 256);
+  return text;
+}
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[64] = {};
+  ::GetClassNameW(window, name, 64);
+  return name;
+}
+
+// A 200 x 30 edit at the top of the window and a button below it.
+struct EditWindow {
+  ControlsWindow window;
+  CEditUI* edit;
+  SkinUI::CButtonUI* button;
+
+  EditWindow()
+      : edit(window.Add(new CEditUI(), 200, 30, L"installDirEdit")),
+        button(window.Add(new SkinUI::CButtonUI(), 100, 30, L"chDirBtn")) {}
+
+  HWND Open() {
+    edit->SetFocus();
+    return edit->GetNativeWindow();
+  }
+  void Type(const wchar_t* text) {
+    for (const wchar_t* p = text; *p != L'\0'; ++p) {
+      ::SendMessageW(edit->GetNativeWindow(), WM_CHAR, *p, 1);
+    }
+  }
+  int Count(const wchar_t* type) { return window.recorder().Count(type, L"installDirEdit"); }
+};
+
+RECT RectInParent(HWND child) {
+  RECT rc = {0, 0, 0, 0};
+  ::GetWindowRect(child, &rc);
+  ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
+  return rc;
+}
+
+TEST(EditTest, FocusOpensTheNativeWindowOverThePaddedRectangleWithTheText) {
+  EditWindow w;
+  w.edit->SetText(L"C:\\Program Files\\Tessmark");
+  w.window.Attach();
+  const HWND native = w.Open();
+  ASSERT_NE(native, nullptr);
+  EXPECT_EQ(ClassName(native), L"EditWnd");
+  EXPECT_EQ(::GetParent(native), w.window.hwnd());
+  EXPECT_TRUE(::IsWindowVisible(native));
+  EXPECT_EQ(::GetFocus(), native);
+  EXPECT_EQ(WindowText(native), L"C:\\Program Files\\Tessmark");
+
+  // Item (0, 0, 200, 30) less the padding (4, 3, 4, 3), centred on one line of the font.
+  const int lineHeight = w.window.manager().GetFontInfo(-1)->metrics.tmHeight;
+  ASSERT_GT(lineHeight, 0);
+  ASSERT_LT(lineHeight, 24);
+  const RECT placed = RectInParent(native);
+  EXPECT_EQ(placed.left, 4);
+  EXPECT_EQ(placed.right, 196);
+  EXPECT_EQ(placed.top, 3 + (24 - lineHeight) / 2);
+  EXPECT_EQ(placed.bottom - placed.top, lineHeight);
+  EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(native, WM_GETFONT, 0, 0)),
+            w.window.manager().GetFont(-1));
+}
+
+TEST(EditTest, TypedCharactersAreReportedAndBecomeTheText) {
+  EditWindow w;
+  w.edit->SetText(L"ab");
+  w.window.Attach();
+  ASSERT_NE(w.Open(), nullptr);
+  w.Type(L"cd");
+  EXPECT_EQ(w.Count(L"textchanged"), 2);
+  EXPECT_EQ(std::wstring(w.edit->GetText().GetData()), L"abcd");
+}
+
+TEST(EditTest, EnterIsReportedAndKeepsTheNativeWindowOpen) {
+  EditWindow w;
+  w.window.Attach();
+  const HWND native = w.Open();
+  ASSERT_NE(native, nullptr);
+  ::SendMessageW(native, WM_KEYDOWN, VK_RETURN, 1);
+  EXPECT_EQ(w.Count(L"return"), 1);
+  EXPECT_TRUE(::IsWindow(native));
+  EXPECT_EQ(w.edit->GetNativeWindow(), native);
+}
+
+TEST(EditTest, LosingTheFocusClosesTheNativeWindowAndKeepsTheText) {
+  enum class Away { ClickOnButton, FocusOtherControl, HideField };
+  for (const Away away : {Away::ClickOnButton, Away::FocusOtherControl, Away::HideField}) {
+    EditWindow w;
+    w.window.Attach();
+    const HWND native = w.Open();
+    ASSERT_NE(native, nullptr);
+    w.Type(L"D:\\Games");
+    switch (away) {
+      case Away::ClickOnButton: {
+        const POINT pt = ControlsWindow::Centre(w.button);
+        w.window.ClickLeft(pt.x, pt.y);
+        break;
+      }
+      case Away::FocusOtherControl:
+        w.window.manager().SetFocus(w.button);
+        break;
+      case Away::HideField:
+        w.edit->SetVisible(false);
+        break;
+    }
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(native); })) << static_cast<int>(away);
+    EXPECT_EQ(w.edit->GetNativeWindow(), nullptr);
+    EXPECT_EQ(std::wstring(w.edit->GetText().GetData()), L"D:\\Games");
+  }
+}
+
+TEST(EditTest, ClickingTheFocusedFieldOpensItAgain) {
+  EditWindow w;
+  w.window.Attach();
+  const POINT pt = ControlsWindow::Centre(w.edit);
+  w.window.ClickLeft(pt.x, pt.y);
+  const HWND native = w.edit->GetNativeWindow();
+  ASSERT_NE(native, nullptr);
+  ::SetFocus(w.window.hwnd());
+  ASSERT_TRUE(PumpUntil([&] { return w.edit->GetNativeWindow() == nullptr; }));
+  EXPECT_TRUE(w.edit->IsFocused());
+  w.window.ClickLeft(2, 2);  // on the padding, outside where the native window was
+  EXPECT_NE(w.edit->GetNativeWindow(), nullptr);
+}
+
+TEST(EditTest, PasswordFieldHidesTheTextEverywhere) {
+  EditWindow w;
+  w.edit->SetAttribute(L"password", L"true");
+  w.edit->SetText(L"abc");
+  CEditUI* plain = w.window.Add(new CEditUI(), 200, 30, L"plain");
+  plain->SetText(L"***");
+  w.window.Attach();
+
+  // The painted field shows exactly what a field with the text "***" shows.
+  EXPECT_TRUE(ControlsTest::PaintsAlike(w.edit, plain));
+
+  const HWND native = w.Open();
+  ASSERT_NE(native, nullptr);
+  EXPECT_TRUE(::GetWindowLongW(native, GWL_STYLE) & ES_PASSWORD);
+  EXPECT_EQ(::SendMessageW(native, EM_GETPASSWORDCHAR, 0, 0), L'*');
+  w.Type(L"d");
+  EXPECT_EQ(std::wstring(w.edit->GetText().GetData()), L"abcd");
+}
+
+TEST(EditTest, NumberOnlyFieldTakesDigitsOnly) {
+  EditWindow w;
+  w.edit->SetAttribute(L"numberonly", L"true");
+  w.window.Attach();
+  const HWND native = w.Open();
+  ASSERT_NE(native, nullptr);
+  EXPECT_TRUE(::GetWindowLongW(native, GWL_STYLE) & ES_NUMBER);
+  w.Type(L"4x2");
+  EXPECT_EQ(std::wstring(w.edit->GetText().GetData()), L"42");
+  EXPECT_EQ(w.Count(L"textchanged"), 2);
+}
+
+TEST(EditTest, MaximumLengthLimitsTyping) {
+  const struct {
+    const wchar_t* maxChar;
+    const wchar_t* typed;
+    const wchar_t* text;
+  } cases[] = {
+      {L"5", L"abcdefg", L"abcde"},
+      {L"-3", L"abcdefg", L"abcdefg"},  // a negative limit keeps the default of 255
+  };
+  for (const auto& c : cases) {
+    EditWindow w;
+    w.edit->SetAttribute(L"maxchar", c.maxChar);
+    w.window.Attach();
+    const HWND native = w.Open();
+    ASSERT_NE(native, nullptr);
+    w.Type(c.typed);
+    EXPECT_EQ(std::wstring(w.edit->GetText().GetData()), c.text);
+  }
+  EditWindow w;
+  w.edit->SetAttribute(L"maxchar", L"5");
+  w.window.Attach();
+  const HWND native = w.Open();
+  EXPECT_EQ(::SendMessageW(native, EM_GETLIMITTEXT, 0, 0), 5);
+  w.edit->SetMaxChar(8);
+  EXPECT_EQ(::SendMessageW(native, EM_GETLIMITTEXT, 0, 0), 8) << "the open window follows";
+}
+
+TEST(EditTest, TipTextShowsWhileEmptyButIsNeverTheText) {
+  EditWindow w;
+  w.edit->SetAttribute(L"tipvalue", L"Choose a folder");
+  w.edit->SetAttribute(L"tipvaluecolor", L"#FF808080");
+  CEditUI* look = w.window.Add(new CEditUI(), 200, 30, L"look");
+  look->SetText(L"Choose a folder");
+  look->SetTextColor(0xFF808080);
+  w.window.Attach();
+  EXPECT_TRUE(w.edit->GetText().IsEmpty());
+
+  EXPECT_TRUE(ControlsTest::PaintsAlike(w.edit, look));
+
+  const HWND native = w.Open();
+  ASSERT_NE(native, nullptr);
+  EXPECT_EQ(WindowText(native), L"") << "typing starts in an empty field";
+  w.Type(L"E");
+  EXPECT_EQ(std::wstring(w.edit->GetText().GetData()), L"E");
+}
+
+TEST(EditTest, NativeColoursComeFromTheField) {
+  EditWindow w;
+  w.edit->SetAttribute(L"nativebkcolor", L"#FF00FF00");
+  w.edit->SetAttribute(L"textcolor", L"#FF0000FF");
+  w.window.Attach();
+  const HWND native = w.Open();
+  ASSERT_NE(native, nullptr);
+  TestSupport::DibCanvas canvas(10, 10);
+  const auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(
+      w.window.hwnd(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(canvas.dc()),
+      reinterpret_cast<LPARAM>(native)));
+  ASSERT_NE(brush, nullptr);
+  LOGBRUSH info = {};
+  ASSERT_NE(::GetObjectW(brush, sizeof(info), &info), 0);
+  EXPECT_EQ(info.lbColor, RGB(0, 255, 0));
+  EXPECT_EQ(::GetTextColor(canvas.dc()), RGB(0, 0, 255));
+}
+
+TEST(EditTest, ReadOnlyFieldRefusesTyping) {
+  EditWindow w;
+  w.edit->SetText(L"fixed");
+  w.edit->SetAttribute(L"readonly", L"true");
+  w.window.Attach();
+  const HWND native = w.Open();
+  ASSERT_NE(native, nullptr);
+  EXPECT_TRUE(::GetWindowLongW(native, GWL_STYLE) & ES_READONLY);
+  w.Type(L"x");
+  EXPECT_EQ(std::wstring(w.edit->GetText().GetData()), L"fixed");
+}
+
+}  // namespace
