@@ -1,0 +1,141 @@
+#pragma once
+// The installer's only top-level window: a skinned frame built from "MainWnd.xml" with four
+// pages in "mainTabLt" (start, custom options, progress, finish). This file holds the window's
+// start-up: the controls it finds, the engine it creates, the earlier installation it reads and
+// the default folder it proposes; and the records that an installation leaves behind.
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "engine/download_installer.h"
+#include "engine/thread.h"
+#include "engine/wait_utils.h"
+#include "ui_core/ui_window_impl.h"
+
+namespace SkinUI {
+class CButtonUI;
+class CContainerUI;
+class CControlUI;
+class CEditUI;
+class CHorizontalLayoutUI;
+class CLabelUI;
+class COptionUI;
+class CProgressUI;
+class CTabLayoutUI;
+class CVerticalLayoutUI;
+}  // namespace SkinUI
+
+namespace App {
+
+// The control timers of the finish step (on the root control).
+constexpr UINT kTimerBringToFront = 10;
+constexpr UINT kTimerCloseWindow = 11;
+
+// How the product starts after installation (the installer's "StartupStyle" report).
+enum class StartupStyle : int { None = 0, Auto = 1, User = 2 };
+
+class CMainWnd : public SkinUI::CSkinFrame {
+public:
+  CMainWnd();
+  ~CMainWnd() override;
+
+  // IDialogBuilderCallback: "SequenceButton" and "SequenceLabel" (any letter case).
+  SkinUI::CControlUI* CreateControl(const wchar_t* elementName) override;
+  void Notify(SkinUI::TNotifyMsgUI& msg) override;
+
+  // The engine's status callback: posts the report to this window (any thread).
+  void PostStatus(int code, double progress, const wchar_t* text);
+
+  // The folder proposed for a new installation (the earlier one when it can be reused).
+  std::wstring GetDataFolder();
+  // True when `path` names the default folder (trailing separators and case do not matter).
+  bool IsDataFolder(const std::wstring& path);
+
+  // The records of an installation (run on the UI thread, from the status handling).
+  void WriteInstallRegistry();
+  void WriteAnalyticsIni();
+  void LaunchProduct();
+  void OnInstallFinished();
+
+  // The language of the UI.
+  void ChooseLanguage();
+  void ApplyLanguageTexts(int index);
+  std::wstring GetLocaleCode();
+
+  // Hands an installation into `folder` to the engine; false when it was refused. (Pages,
+  // checks and the network test come with the page handling.)
+  bool StartInstall(const std::wstring& folder, bool desktopShortcut, bool quickLaunch);
+
+  SKINUI_DECLARE_NOTIFY_MAP()
+
+protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void InitWindow() override;
+  void OnClick(SkinUI::TNotifyMsgUI& msg) override;
+  LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+  LRESULT OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+  LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+  virtual LRESULT OnTimer(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+  virtual LRESULT OnStatusMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+
+private:
+  void FindControls();
+  void FitLabelToText(SkinUI::CControlUI* label, const wchar_t* text);
+  void ReadEarlierInstallation();
+  void HandleEarlierInstallation();
+  void OnRootTimer(UINT timerId);
+
+  // Controls of the skin; null when the skin lacks one.
+  SkinUI::CVerticalLayoutUI* windowContainer_ = nullptr;     // "winCtn"
+  SkinUI::CTabLayoutUI* titleTabs_ = nullptr;                // "titleTabLt"
+  SkinUI::CTabLayoutUI* mainTabs_ = nullptr;                 // "mainTabLt"
+  SkinUI::CButtonUI* defaultInstallButton_ = nullptr;        // "defaultInstallBtn"
+  SkinUI::CButtonUI* customInstallButton_ = nullptr;         // "customeInstallBtn"
+  SkinUI::CButtonUI* customButton_ = nullptr;                // "customeBtn"
+  SkinUI::COptionUI* treatyButton_ = nullptr;                // "treatyBtn"
+  SkinUI::CButtonUI* backButton_ = nullptr;                  // "backBtn"
+  SkinUI::CButtonUI* openProductButton_ = nullptr;           // "openProduceBtn"
+  SkinUI::COptionUI* treatyCheck_ = nullptr;                 // "treatyCb"
+  SkinUI::COptionUI* serviceCheck_ = nullptr;                // "serviceCb"
+  SkinUI::CButtonUI* chooseFolderButton_ = nullptr;          // "chDirBtn"
+  SkinUI::CButtonUI* leftButton_ = nullptr;                  // "ableftBtn"
+  SkinUI::CButtonUI* rightButton_ = nullptr;                 // "abrightBtn"
+  SkinUI::CEditUI* installFolderEdit_ = nullptr;             // "installDirEdit"
+  SkinUI::CLabelUI* progressLabel_ = nullptr;                // "progressLb"
+  SkinUI::CHorizontalLayoutUI* titleButtons_ = nullptr;      // "titleGrpCtn"
+  SkinUI::COptionUI* desktopShortcutCheck_ = nullptr;        // "createDSCb"
+  SkinUI::COptionUI* quickLaunchCheck_ = nullptr;            // "createQSCb"
+  SkinUI::CLabelUI* progressAnimation_ = nullptr;            // "progressAnLb"
+  SkinUI::CLabelUI* finishedAnimation_ = nullptr;            // "finishedLbl"
+  SkinUI::CLabelUI* softNameLabel_ = nullptr;                // "softNameLbl"
+  SkinUI::CControlUI* installLogo_ = nullptr;                // "installLogo"
+  SkinUI::CControlUI* languageCombo_ = nullptr;              // "languageCombo"
+  SkinUI::CProgressUI* installProgress_ = nullptr;           // "installPrg"
+  SkinUI::CLabelUI* tipLabel_ = nullptr;                     // "tipLbl"
+
+  std::wstring productExePath_;      // the product's program (installer's ExePath report)
+  std::wstring uninstallerEntry_;    // this run's uninstaller entry (UninstEp report)
+  std::wstring installFolder_;       // this run's installation folder
+  std::wstring earlierUninstallerEntry_;
+  std::wstring earlierInstallFolder_;
+  std::wstring startUrl_;
+  StartupStyle startupStyle_ = StartupStyle::None;
+  int bringToFrontDelayMs_ = 3000;
+  int closeDelayMs_ = -1;
+  std::unique_ptr<CDownloadInstaller> installer_;
+  Utils::Stopwatch stopwatch_;
+  std::unique_ptr<Utils::Thread> networkCheckThread_;
+  int savedPage_ = 0;
+  double installFraction_ = 0.0;
+  bool earlierInstallation_ = false;
+  bool adminAccount_ = false;
+  bool runAsAdmin_ = false;
+
+  // Where worker threads post their reports; null once the window is going away, so that a late
+  // report is freed instead of posted into nowhere.
+  std::atomic<HWND> statusWindow_{nullptr};
+};
+
+}  // namespace App
