@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "base/log.h"
-#include "engine/restartable_worker.h"
-#include "engine/thread.h"
-#include "engine/wait_utils.h"
+#include "base/restartable_worker.h"
+#include "base/thread.h"
+#include "base/wait_utils.h"
 #include "log_capture.h"
 
 namespace {

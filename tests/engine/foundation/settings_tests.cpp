@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "engine/installer_settings.h"
+#include "engine/system/installer_settings.h"
 #include "test_support.h"
 
 namespace {

@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/hard_disk.h"
-#include "engine/instance_mutex.h"
-#include "engine/registry.h"
-#include "engine/system_info.h"
+#include "engine/system/hard_disk.h"
+#include "engine/system/instance_mutex.h"
+#include "engine/system/registry.h"
+#include "engine/system/system_info.h"
 #include "log_capture.h"
 #include "test_support.h"
 

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "download_fixture.h"
-#include "engine/downloader_factory.h"
-#include "engine/mt_curl_downloader.h"
-#include "engine/winhttp_client.h"
-#include "engine/winhttp_downloader.h"
+#include "engine/download/downloader_factory.h"
+#include "engine/download/mt_curl_downloader.h"
+#include "engine/download/winhttp_client.h"
+#include "engine/download/winhttp_downloader.h"
 #include "package_server.h"
 #include "test_support.h"
 
@@ -131,7 +131,7 @@ protected:
   std::wstring Url(const std::string& path) const { return TestSupport::FromUtf8(server_.Url(path)); }
   void Run(CDownloader& downloader, const std::wstring& target) {
     downloader.Start(target);
-    ASSERT_TRUE(reports_.WaitForEnd());
+    ASSERT_TRUE(reports_.WaitForDownloadEnd());
   }
   // A URL on 127.0.0.1 where nothing listens.
   std::wstring RefusedUrl(const std::string& path) {
@@ -144,7 +144,7 @@ protected:
 
   PackageServer::Server server_;
   TestSupport::ScratchDir dir_{L"wh"};
-  ReportLog reports_;
+  StatusRecorder reports_;
 };
 
 TEST_F(WinHttpDownloaderTest, CleanDownloadReplacesAStaleFileWithThePackage) {
@@ -155,13 +155,13 @@ TEST_F(WinHttpDownloaderTest, CleanDownloadReplacesAStaleFileWithThePackage) {
   WinHttpDownloader downloader(reports_.Callback(), Url(path), Target());
   Run(downloader, Target());
 
-  std::vector<Report> reports = reports_.Reports();
+  std::vector<StatusReport> reports = reports_.Reports();
   ASSERT_EQ(2u, reports.size());
   EXPECT_EQ(DL_CODE_START, reports[0].code);
   EXPECT_EQ(1.0, reports[0].progress);
   EXPECT_EQ(DL_CODE_SUCCESS, reports[1].code);
   EXPECT_EQ(0.0, reports[1].progress);
-  for (const Report& r : reports) {
+  for (const StatusReport& r : reports) {
     EXPECT_EQ(L"", r.text);
   }
   EXPECT_TRUE(SameBytes(bytes, Contents(Target())));
@@ -328,13 +328,13 @@ TEST(DownloaderFactoryTest, EveryKindFetchesThePackage) {
     SCOPED_TRACE(type);
     TestSupport::ScratchDir dir(L"kind");
     const std::wstring target = dir.File(kPackageName);
-    ReportLog reports;
+    StatusRecorder reports;
     {
       std::unique_ptr<CDownloader> downloader = MakeDownloader(type, reports.Callback(), url, target);
       EXPECT_EQ(type == 2, dynamic_cast<WinHttpDownloader*>(downloader.get()) != nullptr);
       EXPECT_EQ(type == 3, dynamic_cast<CMTCurlDownloader*>(downloader.get()) != nullptr);
       downloader->Start(target);
-      ASSERT_TRUE(reports.WaitForEnd());
+      ASSERT_TRUE(reports.WaitForDownloadEnd());
     }
     EXPECT_EQ(DL_CODE_SUCCESS, reports.Codes().back());
     std::string received;
