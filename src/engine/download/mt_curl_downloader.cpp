@@ -27,6 +27,11 @@ constexpr size_t kJoinBlockSize = 256 * 1024;
 // The same block as the follower and the whole-file digest read.
 constexpr size_t kHashBlockSize = 1024 * 1024;
 
+// The steps after the parts have arrived (joining, verifying) log under the name of the run's
+// waiting step, as one step of the run.
+#define FINISH_LOG(format, ...) \
+  ::Utils::LogLine("CMTCurlDownloader::waitForFinishThreadFun", __LINE__, format, ##__VA_ARGS__)
+
 bool IsFileUrl(const std::string& url) {
   return url.size() >= 5 && _strnicmp(url.c_str(), "file:", 5) == 0;
 }
@@ -499,7 +504,7 @@ bool CMTCurlDownloader::JoinParts(RunDigest* digest) {
     std::vector<char> buffer(ok && parts_.size() > 1 ? kJoinBlockSize : 0);
     for (size_t i = 1; ok && i < parts_.size(); ++i) {
       ok = AppendFile(joined.get(), parts_[i]->partPath, &buffer);
-      if (ok) UTILS_LOG(L"partPath::%ls\r\n", parts_[i]->partPath.c_str());
+      if (ok) FINISH_LOG(L"partPath::%ls\r\n", parts_[i]->partPath.c_str());
     }
   }
   hasher.reset();
@@ -528,17 +533,17 @@ void CMTCurlDownloader::Verify(RunDigest* digest) {
   FreeParts();
   switch (verdict) {
     case DigestVerdict::kAccepted:
-      UTILS_LOG(L"finish recv\r\n");
+      FINISH_LOG(L"finish recv\r\n");
       break;
     case DigestVerdict::kRetry:
-      UTILS_LOG(L"finish recv, md5 chaek failed retry once.\r\n");
+      FINISH_LOG(L"finish recv, md5 chaek failed retry once.\r\n");
       break;
     case DigestVerdict::kFailed:
       if (actual.empty()) {
         // The parts could not be read back: nothing has been verified.
         UTILS_LOG(L"package missing or unreadable: %ls\r\n", filePath_.c_str());
       } else {
-        UTILS_LOG(L"finish recv, md5 chaek failed and retry failed.\r\n");
+        FINISH_LOG(L"finish recv, md5 chaek failed and retry failed.\r\n");
       }
       break;
   }

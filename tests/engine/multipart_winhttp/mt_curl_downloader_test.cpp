@@ -368,9 +368,46 @@ TEST_F(MTCurlDownloaderTest, APartThatKeepsFailingSpendsItsBudgetAndTheRunFailsW
         EXPECT_EQ(Range(static_cast<int64_t>(i) * 4096, c.size - 1), ranges[i]);
       }
     }
-    // After the final failure nothing is left to continue.
-    EXPECT_TRUE(FolderEntries(dir.Path()).empty());
+    if (c.code == 18) {
+      // The bytes that came stay for a retry, also after the final failure.
+      EXPECT_EQ(std::vector<std::wstring>{kPackageName + L"_0"}, FolderEntries(dir.Path()));
+      EXPECT_EQ(26u * 4096u, Contents(target + L"_0").size());
+    } else {
+      // Nothing came, so nothing is kept.
+      EXPECT_TRUE(FolderEntries(dir.Path()).empty());
+    }
   }
+}
+
+// A run that fails for good after the first range arrived whole and the second in part keeps
+// both part files: the retry the user starts asks only for what they lack.
+TEST_F(MTCurlDownloaderTest, AFinalFailureAfterProgressKeepsThePartFilesForTheRetry) {
+  const int64_t size = 21 * kMiB;
+  const int64_t half = size / 2;
+  const std::string bytes = PatternBytes(static_cast<size_t>(size), 130);
+  const std::string path = server_.AddPackage("pkg.exe", bytes);
+  // The server claims a length just past the middle: the second range gets 4096 bytes, then
+  // nothing more.
+  server_.SetFault({FaultKind::kShortContentLength, static_cast<uint64_t>(half + 4096), "GET"});
+  auto downloader = Make(Url(path), Target());
+  Run(*downloader, Target());  // the run restarted on 1005 fails too
+  ASSERT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_RETRY, DL_CODE_START, DL_CODE_FAIL}), reports_.Codes());
+  const std::vector<int> withProgress = reports_.Codes(true);
+  ASSERT_NE(std::find(withProgress.begin(), withProgress.end(), DL_CODE_PROGRESS), withProgress.end());
+  EXPECT_EQ((std::vector<std::wstring>{kPackageName + L"_0", kPackageName + L"_1"}), FolderEntries(dir_.Path()));
+  EXPECT_EQ(static_cast<size_t>(half), Contents(Target() + L"_0").size());
+  EXPECT_EQ(4096u, Contents(Target() + L"_1").size());
+
+  server_.ClearFaults();
+  server_.ClearRequests();
+  reports_.Reset();
+  reports_.onRetry = nullptr;
+  downloader->Start(Target());
+  ASSERT_TRUE(reports_.WaitForDownloadEnd());
+  EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
+  EXPECT_EQ(std::vector<std::string>{Range(half + 4096, size - 1)}, GetRanges());
+  EXPECT_TRUE(SameBytes(bytes, Contents(Target())));
+  EXPECT_EQ(std::vector<std::wstring>{kPackageName}, FolderEntries(dir_.Path()));
 }
 
 TEST_F(MTCurlDownloaderTest, AServerThatIgnoresRangesNeverGetsBytesIntoTheWrongPart) {
