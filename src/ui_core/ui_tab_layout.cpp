@@ -20,13 +20,9 @@ void* CTabLayoutUI::GetInterface(const wchar_t* name) {
 }
 
 bool CTabLayoutUI::Add(CControlUI* control) {
-  if (!CContainerUI::Add(control)) return false;
-  if (selectedIndex_ == -1 && control->IsVisible()) {
-    selectedIndex_ = GetItemIndex(control);
-  } else {
-    control->SetVisible(false);
-  }
-  return true;
+  // The container's Add goes through the virtual AddAt, which already chose the selection; doing
+  // it here again hid the first page.
+  return AddAt(control, GetCount());
 }
 
 bool CTabLayoutUI::AddAt(CControlUI* control, int index) {
