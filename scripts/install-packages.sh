@@ -33,9 +33,11 @@ need_i386=0
 dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
 
 # Where the kernel runs no 32-bit code at all (its IA-32 emulation is off, as on some virtual
-# machines), the 32-bit Wine loader runs under QEMU's user-mode emulator instead: each 32-bit
-# process then takes about a minute to start, but the shipped build is tested all the same.
+# machines), the 32-bit Wine loader can run under QEMU's user-mode emulator instead, when
+# TESSMARK_EMULATED_I686=1 asks for it: each 32-bit process then takes about a minute to start.
+# The emulator is registered for the whole machine, so only on request.
 enable_i386_emulation() {
+  [ -n "${TESSMARK_EMULATED_I686:-}" ] || return 0
   [ -x /usr/lib/wine/wine ] || return 0
   /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
   dpkg-query -W -f='${Status}' qemu-user-static 2>/dev/null | grep -q "install ok installed" ||
