@@ -88,25 +88,30 @@ void CALLBACK LoopAction::OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
   }
 }
 
+namespace {
+
+struct OwnWindowSearch {
+  const wchar_t* windowClass;
+  HWND found;
+};
+
+BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<OwnWindowSearch*>(param);
+  wchar_t cls[128] = L"";
+  GetClassNameW(window, cls, 128);
+  if (IsWindowVisible(window) && wcscmp(cls, search->windowClass) == 0) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
 HWND FindOwnWindow(const wchar_t* windowClass) {
-  struct State {
-    const wchar_t* cls;
-    HWND found;
-  } state = {windowClass, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<State*>(param);
-        wchar_t cls[128] = L"";
-        GetClassNameW(window, cls, 128);
-        if (IsWindowVisible(window) && wcscmp(cls, s->cls) == 0) {
-          s->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&state));
-  return state.found;
+  OwnWindowSearch search = {windowClass, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 void ClickControl(HWND window, SkinUI::CControlUI* control) {

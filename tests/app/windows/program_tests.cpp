@@ -18,6 +18,29 @@ namespace {
 
 std::wstring Program(const char* unixPath) { return TestSupport::UnixToWinePath(unixPath); }
 
+struct WindowSearch {
+  DWORD pid;
+  const wchar_t* windowClass;  // null: any
+  const wchar_t* title;        // null: any
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+  auto* s = reinterpret_cast<WindowSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t cls[128] = L"", text[128] = L"";
+  GetClassNameW(window, cls, 128);
+  GetWindowTextW(window, text, 128);
+  if (pid == s->pid && IsWindowVisible(window) &&
+      (s->windowClass == nullptr || wcscmp(cls, s->windowClass) == 0) &&
+      (s->title == nullptr || wcscmp(text, s->title) == 0)) {
+    s->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // A started program, ended (if it still runs) when the test is over.
 class Child {
 public:
@@ -46,31 +69,10 @@ public:
   // A visible top-level window of this program with that class (or any, for null) and, when
   // given, that title; waits up to the limit.
   HWND WaitWindow(const wchar_t* windowClass, const wchar_t* title, DWORD limitMs) {
-    struct State {
-      DWORD pid;
-      const wchar_t* cls;
-      const wchar_t* title;
-      HWND found;
-    } state = {pi_.dwProcessId, windowClass, title, nullptr};
+    WindowSearch state = {pi_.dwProcessId, windowClass, title, nullptr};
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < limitMs) {
-      EnumWindows(
-          [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<State*>(param);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            wchar_t cls[128] = L"", text[128] = L"";
-            GetClassNameW(window, cls, 128);
-            GetWindowTextW(window, text, 128);
-            if (pid == s->pid && IsWindowVisible(window) &&
-                (s->cls == nullptr || wcscmp(cls, s->cls) == 0) &&
-                (s->title == nullptr || wcscmp(text, s->title) == 0)) {
-              s->found = window;
-              return FALSE;
-            }
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&state));
+      EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&state));
       if (state.found != nullptr) return state.found;
       if (WaitForSingleObject(pi_.hProcess, 20) == WAIT_OBJECT_0) return nullptr;
     }
