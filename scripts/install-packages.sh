@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need on a fresh Debian 12 machine.
 # Cheap when everything is already there: it only calls apt when a package is missing.
+#
+# The i686 build is the installer that users run, so its tests run too: under Debian's 32-bit
+# Wine (wine32, from the i386 architecture), in the same prefix as the x86_64 tests. The window
+# tests need a window manager (openbox: without one Wine windows never take the keyboard focus),
+# xdotool for clicks and keys, xwd and ImageMagick for screenshots, and a CJK font for the skin's
+# Chinese texts.
 set -euo pipefail
 
 packages=(
   cmake ninja-build make patch dpkg-dev pkg-config
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   mingw-w64-tools libz-mingw-w64-dev libstb-dev googletest
-  wine wine64 xvfb xauth x11-utils
+  wine wine64 wine32:i386 xvfb xauth x11-utils
+  openbox xdotool imagemagick x11-apps fonts-noto-cjk
   7zip zip unzip python3
 )
 
@@ -22,7 +29,10 @@ if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-s
   need_src=1
 fi
 
-if [ ${#missing[@]} -eq 0 ] && [ $need_src -eq 0 ]; then
+need_i386=0
+dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
+
+if [ ${#missing[@]} -eq 0 ] && [ $need_src -eq 0 ] && [ $need_i386 -eq 0 ]; then
   exit 0
 fi
 
@@ -35,8 +45,28 @@ if [ $need_src -eq 1 ]; then
   fi
 fi
 
+if [ $need_i386 -eq 1 ]; then
+  dpkg --add-architecture i386
+fi
+
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
+
+# A mirror that is being updated may serve an index that does not match its release file for a
+# moment ("File has unexpected size", "Hash Sum mismatch"); a later try gets a consistent set.
+update_indexes() {
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    if apt-get update -qq; then
+      return 0
+    fi
+    echo "[packages] apt-get update failed (attempt $attempt), trying again" >&2
+    sleep $((attempt * 5))
+  done
+  echo "[packages] apt-get update kept failing" >&2
+  return 1
+}
+
+update_indexes
 if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

@@ -2,7 +2,6 @@
 # built from tools/fake_child land next to this executable.
 tessmark_add_test(engine_children_tests
   SOURCES
-    children/child_fixture.cpp
     children/child_process_tests.cpp
     children/installer_tests.cpp
     children/uninstaller_tests.cpp

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "download_fixture.h"
-#include "engine/curl_client.h"
-#include "engine/curl_downloader.h"
-#include "engine/string_utils.h"
+#include "engine/download/curl_client.h"
+#include "engine/download/curl_downloader.h"
+#include "base/string_utils.h"
 #include "package_server.h"
 #include "test_support.h"
 
@@ -44,7 +44,7 @@ protected:
   void Run(CCurlDownloader& downloader, const std::wstring& target) {
     reports_.onRetry = [&downloader, target] { downloader.Start(target); };
     downloader.Start(target);
-    ASSERT_TRUE(reports_.WaitForEnd());
+    ASSERT_TRUE(reports_.WaitForDownloadEnd());
   }
   std::vector<std::string> GetRanges() const {
     std::vector<std::string> ranges;
@@ -59,7 +59,7 @@ protected:
   PackageServer::Server server_;
   TestSupport::ScratchDir dir_{L"dl"};
   LogCapture log_;
-  ReportLog reports_;
+  StatusRecorder reports_;
 };
 
 TEST_F(CurlDownloaderTest, CleanDownloadReportsStartProgressAndSuccessAndLeavesOnlyThePackage) {
@@ -72,14 +72,14 @@ TEST_F(CurlDownloaderTest, CleanDownloadReportsStartProgressAndSuccessAndLeavesO
   Run(*downloader, Target());
 
   EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
-  std::vector<Report> reports = reports_.Reports();
+  std::vector<StatusReport> reports = reports_.Reports();
   EXPECT_EQ(1.0, reports.front().progress);
   EXPECT_EQ(L"", reports.front().text);
   EXPECT_EQ(0.0, reports.back().progress);
   EXPECT_EQ(L"LibCurl", reports.back().text);
   double last = 0;
   size_t progressReports = 0;
-  for (const Report& r : reports) {
+  for (const StatusReport& r : reports) {
     if (r.code != DL_CODE_PROGRESS) continue;
     ++progressReports;
     EXPECT_GT(r.progress, 0.0);
@@ -125,8 +125,8 @@ TEST_F(CurlDownloaderTest, ResumesFromThePartFileAndReportsTheShareOfTheWholeFil
   EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
   EXPECT_EQ(std::vector<std::string>{"bytes=" + std::to_string(present) + "-"}, GetRanges());
   EXPECT_TRUE(SameBytes(bytes, Contents(Target())));
-  std::vector<Report> reports = reports_.Reports();
-  auto firstProgress = std::find_if(reports.begin(), reports.end(), [](const Report& r) { return r.code == DL_CODE_PROGRESS; });
+  std::vector<StatusReport> reports = reports_.Reports();
+  auto firstProgress = std::find_if(reports.begin(), reports.end(), [](const StatusReport& r) { return r.code == DL_CODE_PROGRESS; });
   ASSERT_NE(reports.end(), firstProgress);
   EXPECT_GE(firstProgress->progress, static_cast<double>(present) / bytes.size());
 }
@@ -198,7 +198,7 @@ TEST_F(CurlDownloaderTest, DigestVerdicts) {
       Run(*downloader, target);
     }
     EXPECT_EQ(c.codes, reports_.Codes());
-    for (const Report& r : reports_.Reports()) {
+    for (const StatusReport& r : reports_.Reports()) {
       if (r.code == DL_CODE_DIGEST_ERROR) {
         EXPECT_EQ(c.digestText, r.text);
         EXPECT_EQ(0.0, r.progress);
@@ -226,7 +226,7 @@ TEST_F(CurlDownloaderTest, NotFoundEveryTimeSpendsTheBudgetInSixAttempts) {
   auto downloader = Make(Url(path), Target());
   Run(*downloader, Target());
 
-  std::vector<Report> reports = reports_.Reports();
+  std::vector<StatusReport> reports = reports_.Reports();
   ASSERT_EQ(2u, reports.size());
   EXPECT_EQ(DL_CODE_START, reports[0].code);
   EXPECT_EQ(DL_CODE_FAIL, reports[1].code);
@@ -455,7 +455,7 @@ TEST_F(CurlDownloaderTest, BadInputEndsWithOneFailureAndLeavesNothingBehind) {
 TEST_F(CurlDownloaderTest, AnEmptyFilePathFailsAtOnce) {
   auto downloader = Make(Url("/x"), L"");
   Run(*downloader, L"");
-  std::vector<Report> reports = reports_.Reports();
+  std::vector<StatusReport> reports = reports_.Reports();
   ASSERT_EQ(2u, reports.size());
   EXPECT_EQ(DL_CODE_FAIL, reports[1].code);
   EXPECT_EQ(1.0, reports[1].progress);

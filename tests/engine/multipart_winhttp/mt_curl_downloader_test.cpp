@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "download_fixture.h"
-#include "engine/file_digest_follower.h"
-#include "engine/installer_settings.h"
-#include "engine/mt_curl_downloader.h"
+#include "engine/download/file_digest_follower.h"
+#include "engine/system/installer_settings.h"
+#include "engine/download/mt_curl_downloader.h"
 #include "package_server.h"
 #include "test_support.h"
 
@@ -46,7 +46,7 @@ protected:
   void Run(CMTCurlDownloader& downloader, const std::wstring& target) {
     reports_.onRetry = [&downloader, target] { downloader.Start(target); };
     downloader.Start(target);
-    ASSERT_TRUE(reports_.WaitForEnd());
+    ASSERT_TRUE(reports_.WaitForDownloadEnd());
   }
   // Range headers of the GETs, sorted (the parts run in parallel).
   std::vector<std::string> GetRanges() const {
@@ -63,7 +63,7 @@ protected:
   PackageServer::Server server_;
   TestSupport::ScratchDir dir_{L"mt"};
   LogCapture log_;
-  ReportLog reports_;
+  StatusRecorder reports_;
 };
 
 TEST(MTCurlDownloaderRanges, OneRangeBelowTwiceTheThresholdTwoFromThereOn) {
@@ -116,7 +116,7 @@ TEST_F(MTCurlDownloaderTest, PackagesAroundTheThresholdAreFetchedInTheirRangesAn
       auto downloader = Make(Url(path), target);
       Run(*downloader, target);
     }
-    std::vector<Report> reports = reports_.Reports();
+    std::vector<StatusReport> reports = reports_.Reports();
     EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
     EXPECT_EQ(1.0, reports.front().progress);
     EXPECT_EQ(L"", reports.front().text);
@@ -153,7 +153,7 @@ TEST_F(MTCurlDownloaderTest, ProgressIsReportedInWholePercentStepsAsAShareOfTheW
   EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
   double last = 0;
   size_t progressReports = 0;
-  for (const Report& r : reports_.Reports()) {
+  for (const StatusReport& r : reports_.Reports()) {
     if (r.code != DL_CODE_PROGRESS) continue;
     ++progressReports;
     EXPECT_GE(r.progress - last, 0.01 - 1e-9);
@@ -201,7 +201,7 @@ TEST_F(MTCurlDownloaderTest, ARestartedRunFetchesOnlyWhatThePartFilesLack) {
       downloader->Start(target);
     };
     downloader->Start(target);
-    ASSERT_TRUE(reports_.WaitForEnd());
+    ASSERT_TRUE(reports_.WaitForDownloadEnd());
 
     std::vector<int> codes = reports_.Codes();
     ASSERT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_RETRY, DL_CODE_START, DL_CODE_SUCCESS}), codes);
@@ -274,7 +274,7 @@ TEST_F(MTCurlDownloaderTest, TheDigestCoversWhatThePartFilesHoldAfterARestart) {
       downloader->Start(target);
     };
     downloader->Start(target);
-    ASSERT_TRUE(reports_.WaitForEnd());
+    ASSERT_TRUE(reports_.WaitForDownloadEnd());
     EXPECT_TRUE(changed);
     EXPECT_EQ(c.codes, reports_.Codes());
     // The first run had shown progress, so its part files were kept.
@@ -341,16 +341,16 @@ TEST_F(MTCurlDownloaderTest, APartThatKeepsFailingSpendsItsBudgetAndTheRunFailsW
     ASSERT_TRUE(reports_.WaitForCode(DL_CODE_RETRY));
     // The waiter's report is the run's last word; wait for it to be well out of the way.
     downloader->Start(target);
-    ASSERT_TRUE(reports_.WaitForEnd());
+    ASSERT_TRUE(reports_.WaitForDownloadEnd());
 
-    std::vector<Report> reports = reports_.Reports();
-    std::vector<Report> finals;
-    for (const Report& r : reports)
+    std::vector<StatusReport> reports = reports_.Reports();
+    std::vector<StatusReport> finals;
+    for (const StatusReport& r : reports)
       if (r.code != DL_CODE_PROGRESS && r.code != DL_CODE_START) finals.push_back(r);
     ASSERT_EQ(2u, finals.size());
     EXPECT_EQ(DL_CODE_RETRY, finals[0].code);
     EXPECT_EQ(DL_CODE_FAIL, finals[1].code);
-    for (const Report& r : finals) {
+    for (const StatusReport& r : finals) {
       EXPECT_EQ(static_cast<double>(c.code), r.progress);
       EXPECT_EQ(L"LibCurl", r.text);
     }
@@ -368,9 +368,46 @@ TEST_F(MTCurlDownloaderTest, APartThatKeepsFailingSpendsItsBudgetAndTheRunFailsW
         EXPECT_EQ(Range(static_cast<int64_t>(i) * 4096, c.size - 1), ranges[i]);
       }
     }
-    // After the final failure nothing is left to continue.
-    EXPECT_TRUE(FolderEntries(dir.Path()).empty());
+    if (c.code == 18) {
+      // The bytes that came stay for a retry, also after the final failure.
+      EXPECT_EQ(std::vector<std::wstring>{kPackageName + L"_0"}, FolderEntries(dir.Path()));
+      EXPECT_EQ(26u * 4096u, Contents(target + L"_0").size());
+    } else {
+      // Nothing came, so nothing is kept.
+      EXPECT_TRUE(FolderEntries(dir.Path()).empty());
+    }
   }
+}
+
+// A run that fails for good after the first range arrived whole and the second in part keeps
+// both part files: the retry the user starts asks only for what they lack.
+TEST_F(MTCurlDownloaderTest, AFinalFailureAfterProgressKeepsThePartFilesForTheRetry) {
+  const int64_t size = 21 * kMiB;
+  const int64_t half = size / 2;
+  const std::string bytes = PatternBytes(static_cast<size_t>(size), 130);
+  const std::string path = server_.AddPackage("pkg.exe", bytes);
+  // The server claims a length just past the middle: the second range gets 4096 bytes, then
+  // nothing more.
+  server_.SetFault({FaultKind::kShortContentLength, static_cast<uint64_t>(half + 4096), "GET"});
+  auto downloader = Make(Url(path), Target());
+  Run(*downloader, Target());  // the run restarted on 1005 fails too
+  ASSERT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_RETRY, DL_CODE_START, DL_CODE_FAIL}), reports_.Codes());
+  const std::vector<int> withProgress = reports_.Codes(true);
+  ASSERT_NE(std::find(withProgress.begin(), withProgress.end(), DL_CODE_PROGRESS), withProgress.end());
+  EXPECT_EQ((std::vector<std::wstring>{kPackageName + L"_0", kPackageName + L"_1"}), FolderEntries(dir_.Path()));
+  EXPECT_EQ(static_cast<size_t>(half), Contents(Target() + L"_0").size());
+  EXPECT_EQ(4096u, Contents(Target() + L"_1").size());
+
+  server_.ClearFaults();
+  server_.ClearRequests();
+  reports_.Reset();
+  reports_.onRetry = nullptr;
+  downloader->Start(Target());
+  ASSERT_TRUE(reports_.WaitForDownloadEnd());
+  EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
+  EXPECT_EQ(std::vector<std::string>{Range(half + 4096, size - 1)}, GetRanges());
+  EXPECT_TRUE(SameBytes(bytes, Contents(Target())));
+  EXPECT_EQ(std::vector<std::wstring>{kPackageName}, FolderEntries(dir_.Path()));
 }
 
 TEST_F(MTCurlDownloaderTest, AServerThatIgnoresRangesNeverGetsBytesIntoTheWrongPart) {
@@ -436,7 +473,7 @@ TEST_F(MTCurlDownloaderTest, DigestVerdicts) {
       Run(*downloader, target);
     }
     EXPECT_EQ(c.codes, reports_.Codes());
-    for (const Report& r : reports_.Reports()) {
+    for (const StatusReport& r : reports_.Reports()) {
       if (r.code == DL_CODE_DIGEST_ERROR) {
         EXPECT_EQ(c.digestText, r.text);
       }
@@ -537,7 +574,7 @@ TEST_F(MTCurlDownloaderTest, WithoutAFinalUrlAndALengthTheRunFailsAtOnce) {
       Run(*downloader, target);
     }
     settings.ResolveRealUrl = resolve;
-    std::vector<Report> reports = reports_.Reports();
+    std::vector<StatusReport> reports = reports_.Reports();
     ASSERT_EQ(2u, reports.size());
     EXPECT_EQ(DL_CODE_START, reports[0].code);
     EXPECT_EQ(DL_CODE_FAIL, reports[1].code);
@@ -586,7 +623,7 @@ TEST_F(MTCurlDownloaderTest, ARunIntoAnotherFolderStartsOverThere) {
   server_.ClearRequests();
   reports_.Reset();
   downloader->Start(second.File(kPackageName));
-  ASSERT_TRUE(reports_.WaitForEnd());
+  ASSERT_TRUE(reports_.WaitForDownloadEnd());
   EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
   EXPECT_TRUE(SameBytes(bytes, Contents(second.File(kPackageName))));
   EXPECT_TRUE(FolderEntries(first.Path()).empty());

@@ -114,6 +114,8 @@ TEST_F(InputTest, MessageTableGivesTheseEventsInOrder) {
       {"move outside", WM_MOUSEMOVE, 0, outside, {{L"B", 10, -40, 500}}},
       {"right press on A", WM_RBUTTONDOWN, MK_RBUTTON, pointA,
        {{L"B", 20, 20, 20}, {L"A", 21, 20, 20}, {L"A", 15, 20, 20, MK_RBUTTON}}},
+      {"context menu after the right button", WM_CONTEXTMENU, 0, scene.ScreenParam(20, 20),
+       {{L"A", 17, 20, 20}}},
       {"key down", WM_KEYDOWN, 'K', 0, {{L"A", 3, 20, 20, 'K', 'K'}}},
       {"character", WM_CHAR, 'k', 0, {{L"A", 5, 20, 20, 'k', 'k'}}},
       {"key up", WM_KEYUP, 'K', 0, {{L"A", 4, 20, 20, 'K', 'K'}}},

@@ -69,10 +69,15 @@ bool PixelControl::DoPaint(HDC hDC, const RECT& paint, SkinUI::CControlUI*) {
   const DWORD a = argb_ >> 24;
   const DWORD premultiplied = (a << 24) | (((argb_ >> 16 & 0xFF) * a / 255) << 16) |
                               (((argb_ >> 8 & 0xFF) * a / 255) << 8) | ((argb_ & 0xFF) * a / 255);
-  ::GdiFlush();
-  // A top-down DIB has a negative height in its header; rows are bmWidthBytes apart either way.
-  const bool topDown = dib.dsBmih.biHeight < 0;
+  if (::IsRectEmpty(&area)) return true;
+  // Which way the rows run is found by a probe pixel (the header's sign is not reliable across
+  // systems); the probe is overwritten below.
   auto* bits = static_cast<uint8_t*>(dib.dsBm.bmBits);
+  ::SetPixelV(hDC, area.left, area.top, RGB(0x12, 0x34, 0x56));
+  ::GdiFlush();
+  const auto* topRow =
+      reinterpret_cast<const DWORD*>(bits + static_cast<size_t>(area.top) * dib.dsBm.bmWidthBytes);
+  const bool topDown = (topRow[area.left] & 0xFFFFFF) == 0x123456;
   for (int y = area.top; y < area.bottom; ++y) {
     const int row = topDown ? y : dib.dsBm.bmHeight - 1 - y;
     auto* pixel = reinterpret_cast<DWORD*>(bits + static_cast<size_t>(row) * dib.dsBm.bmWidthBytes);
@@ -135,7 +140,8 @@ DWORD OffscreenPixel(SkinUI::CWindowManagerUI& manager, int x, int y) {
     return 0;
   }
   ::GdiFlush();
-  const int row = dib.dsBmih.biHeight < 0 ? y : dib.dsBm.bmHeight - 1 - y;
+  // The manager makes its off-screen bitmap top-down.
+  const int row = y;
   const auto* bits = static_cast<const uint8_t*>(dib.dsBm.bmBits);
   return reinterpret_cast<const DWORD*>(bits + static_cast<size_t>(row) * dib.dsBm.bmWidthBytes)[x];
 }
