@@ -7,6 +7,7 @@
 #include "ui_controls/ui_label.h"
 #include "ui_controls/ui_option.h"
 #include "ui_controls/ui_progress.h"
+#include "ui_controls/ui_rich_edit.h"
 #include "ui_core/ui_skin_builder.h"
 
 namespace SkinUI {
@@ -25,6 +26,7 @@ void RegisterAll() {
   RegisterSkinElement(L"Progress", &CreateElement<CProgressUI>);
   RegisterSkinElement(L"Slider", &CreateElement<CSliderUI>);
   RegisterSkinElement(L"Edit", &CreateElement<CEditUI>);
+  RegisterSkinElement(L"RichEdit", &CreateElement<CRichEditUI>);
 }
 
 }  // namespace
