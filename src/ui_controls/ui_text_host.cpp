@@ -88,6 +88,9 @@ bool CTxtWinHost::Init(DWORD style, const wchar_t* text) {
   paraFormat_.rgxTabs[0] = kDefaultTabStop;
 
   if (owner_->IsRich()) bits_ |= kBitRich;
+  // The services read the back style when they are made; a later change alone leaves them
+  // painting the background of a transparent control.
+  if (owner_->IsTransparent()) bits_ |= kBitTransparent;
   maxLength_ = static_cast<DWORD>(owner_->GetLimitText());
   style_ = style;
   if ((style_ & (ES_AUTOHSCROLL | WS_HSCROLL)) == 0) bits_ |= kBitWordWrap;
