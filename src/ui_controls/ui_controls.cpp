@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "ui_controls/ui_button.h"
+#include "ui_controls/ui_date_time.h"
 #include "ui_controls/ui_edit.h"
 #include "ui_controls/ui_label.h"
 #include "ui_controls/ui_option.h"
@@ -27,6 +28,7 @@ void RegisterAll() {
   RegisterSkinElement(L"Slider", &CreateElement<CSliderUI>);
   RegisterSkinElement(L"Edit", &CreateElement<CEditUI>);
   RegisterSkinElement(L"RichEdit", &CreateElement<CRichEditUI>);
+  RegisterSkinElement(L"DateTime", &CreateElement<CDateTimeUI>);
 }
 
 }  // namespace
