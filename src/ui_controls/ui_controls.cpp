@@ -5,6 +5,7 @@
 #include "ui_controls/ui_button.h"
 #include "ui_controls/ui_date_time.h"
 #include "ui_controls/ui_edit.h"
+#include "ui_controls/ui_gif_anim.h"
 #include "ui_controls/ui_label.h"
 #include "ui_controls/ui_option.h"
 #include "ui_controls/ui_progress.h"
@@ -29,6 +30,7 @@ void RegisterAll() {
   RegisterSkinElement(L"Edit", &CreateElement<CEditUI>);
   RegisterSkinElement(L"RichEdit", &CreateElement<CRichEditUI>);
   RegisterSkinElement(L"DateTime", &CreateElement<CDateTimeUI>);
+  RegisterSkinElement(L"GifAnim", &CreateElement<CGifAnimUI>, true);
 }
 
 }  // namespace

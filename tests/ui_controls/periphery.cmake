@@ -17,6 +17,7 @@ tessmark_add_test(ui_periphery_controls_tests
     installer/controls_fixture.cpp
     richedit/rich_edit_tests.cpp
     richedit/date_time_tests.cpp
+    richedit/gif_anim_tests.cpp
   LIBS skinui_controls ui_test_support test_support)
 target_include_directories(ui_periphery_controls_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/installer)
 add_dependencies(ui_periphery_controls_tests periphery_fixtures)
