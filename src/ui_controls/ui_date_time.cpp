@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "ui_controls/ui_native_overlay.h"
 #include "ui_core/ui_manager.h"
 
 namespace SkinUI {
@@ -31,16 +32,7 @@ const wchar_t* CDateTimeWnd::GetSuperClassName() const { return DATETIMEPICK_CLA
 
 UINT CDateTimeWnd::GetClassStyle() const { return 0; }
 
-RECT CDateTimeWnd::CalPos() const {
-  RECT rc = owner_->GetPos();
-  for (CControlUI* ancestor = owner_->GetParent(); ancestor != nullptr;
-       ancestor = ancestor->GetParent()) {
-    if (!ancestor->IsVisible()) return RECT{0, 0, 0, 0};
-    const RECT client = ancestor->GetClientPos();
-    if (!::IntersectRect(&rc, &rc, &client)) return RECT{0, 0, 0, 0};
-  }
-  return rc;
-}
+RECT CDateTimeWnd::CalPos() const { return ClipToAncestorClients(*owner_, owner_->GetPos()); }
 
 bool CDateTimeWnd::Init(CDateTimeUI* owner) {
   owner_ = owner;
@@ -103,10 +95,7 @@ LRESULT CDateTimeWnd::OnKillFocus(WPARAM wParam, LPARAM lParam) {
     owner_->updateMode_ = CDateTimeUI::kUpdateTakeDate;
     owner_->UpdateText();
   }
-  CWindowManagerUI* manager = owner_->GetManager();
-  if (manager != nullptr && reinterpret_cast<HWND>(wParam) != manager->GetPaintWindow()) {
-    ::SendMessageW(manager->GetPaintWindow(), WM_KILLFOCUS, wParam, lParam);
-  }
+  ForwardNativeFocusLoss(owner_->GetManager(), wParam, lParam);
   // Destroys the window: this object is gone once the call returns.
   ::SendMessageW(self, WM_CLOSE, 0, 0);
   return result;
@@ -148,11 +137,9 @@ CDateTimeUI::~CDateTimeUI() {
   if (picker_ == nullptr) return;
   CDateTimeWnd* window = picker_;
   picker_ = nullptr;
-  const HWND handle = window->GetHWND();
-  if (manager_ != nullptr) manager_->RemoveNativeWindow(handle);
   window->DetachOwner();
   // The window's final message deletes the window object.
-  ::DestroyWindow(handle);
+  DestroyNativeOverlay(manager_, window->GetHWND());
 }
 
 const wchar_t* CDateTimeUI::GetClass() const { return L"DateTime"; }
@@ -204,14 +191,7 @@ void CDateTimeUI::PickerClosed(CDateTimeWnd* window) {
 }
 
 void CDateTimeUI::PlacePicker() {
-  if (picker_ == nullptr) return;
-  const RECT rc = picker_->CalPos();
-  if (::IsRectEmpty(&rc)) {
-    ::ShowWindow(picker_->GetHWND(), SW_HIDE);
-  } else {
-    ::SetWindowPos(picker_->GetHWND(), nullptr, rc.left, rc.top, rc.right - rc.left,
-                   rc.bottom - rc.top, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
-  }
+  if (picker_ != nullptr) PlaceNativeOverlay(picker_->GetHWND(), picker_->CalPos());
 }
 
 void CDateTimeUI::SetPos(RECT rc, bool needInvalidate) {
@@ -252,11 +232,7 @@ void CDateTimeUI::DoEvent(TInputEventUI& event) {
     case kEventKillFocus:
       if (IsEnabled()) {
         Invalidate();
-        // The focus went to another control while the picker kept the keyboard: give it to the
-        // window, which closes the picker as any focus loss does.
-        if (picker_ != nullptr && manager_ != nullptr && ::GetFocus() == picker_->GetHWND()) {
-          ::SetFocus(manager_->GetPaintWindow());
-        }
+        if (picker_ != nullptr) TakeKeyboardFromOverlay(manager_, picker_->GetHWND());
       }
       break;
     case kEventButtonDown:
