@@ -15,6 +15,7 @@ add_custom_target(periphery_fixtures DEPENDS ${_periphery_data}/animated.gif
 tessmark_add_test(ui_periphery_controls_tests
   SOURCES
     installer/controls_fixture.cpp
+    richedit/periphery_fixture.cpp
     richedit/rich_edit_tests.cpp
     richedit/date_time_tests.cpp
     richedit/gif_anim_tests.cpp

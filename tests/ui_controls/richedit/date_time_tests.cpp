@@ -8,12 +8,11 @@
 #include <string>
 
 #include "controls_fixture.h"
+#include "periphery_fixture.h"
 #include "ui_controls/ui_button.h"
-#include "ui_controls/ui_controls.h"
 #include "ui_controls/ui_date_time.h"
 #include "ui_core/ui_manager.h"
 #include "ui_core/ui_scrollbar.h"
-#include "ui_core/ui_skin_builder.h"
 
 namespace {
 
@@ -52,6 +51,10 @@ SYSTEMTIME PickerDate(HWND picker) {
   SYSTEMTIME date = {};
   ::SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&date));
   return date;
+}
+
+void SetPickerDate(HWND picker, SYSTEMTIME date) {
+  ASSERT_TRUE(::SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&date)));
 }
 
 bool SameDay(const SYSTEMTIME& a, const SYSTEMTIME& b) {
@@ -146,9 +149,8 @@ TEST(DateTimeTest, DateSetInThePickerComesBackWhenItCloses) {
     w.Attach();
     const HWND picker = w.Open();
     ASSERT_NE(picker, nullptr);
-    SYSTEMTIME picked = Date(2021, 7, 15);
-    ASSERT_TRUE(::SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID,
-                               reinterpret_cast<LPARAM>(&picked)));
+    const SYSTEMTIME picked = Date(2021, 7, 15);
+    SetPickerDate(picker, picked);
     EXPECT_EQ(w.Text(), L"2023-05-17") << "nothing changes while the picker is open";
     switch (away) {
       case Away::FocusOtherControl:
@@ -176,8 +178,7 @@ TEST(DateTimeTest, EscapeKeepsTheTextEvenWhenAnotherDateWasPicked) {
   w.Attach();
   const HWND picker = w.Open();
   ASSERT_NE(picker, nullptr);
-  SYSTEMTIME picked = Date(2020, 6, 1);
-  ::SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&picked));
+  SetPickerDate(picker, Date(2020, 6, 1));
   w.KeyToPicker(picker, VK_ESCAPE);
   EXPECT_EQ(w.field->GetUpdateMode(), CDateTimeUI::kUpdateCancel);
   EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(picker); }));
@@ -256,16 +257,11 @@ TEST(DateTimeTest, DestroyingTheOpenFieldClosesThePicker) {
 }
 
 TEST(DateTimeTest, SkinBuildsTheDateField) {
-  SkinUI::RegisterStandardControls();
   TestSupport::TestHostWindow host;
-  SkinUI::CSkinBuilderUI builder;
-  SkinUI::CControlUI* root = builder.Create(
-      SkinUI::CStringOrIdUI(L"<Window size=\"400,300\"><VerticalLayout>"
-                            L"<DateTime name=\"date\" height=\"30\" font=\"-3\"/>"
-                            L"</VerticalLayout></Window>"),
-      nullptr, nullptr, &host.manager());
-  ASSERT_NE(root, nullptr);
-  ASSERT_TRUE(host.Attach(root));
+  ASSERT_NE(PeripheryTest::BuildSkin(host, L"<Window size=\"400,300\"><VerticalLayout>"
+                                           L"<DateTime name=\"date\" height=\"30\" font=\"-3\"/>"
+                                           L"</VerticalLayout></Window>"),
+            nullptr);
   SkinUI::CControlUI* date = host.manager().FindControl(L"date");
   ASSERT_NE(date, nullptr);
   EXPECT_EQ(std::wstring(date->GetClass()), L"DateTime");

@@ -6,11 +6,10 @@
 #include <string>
 
 #include "controls_fixture.h"
+#include "periphery_fixture.h"
 #include "test_support.h"
-#include "ui_controls/ui_controls.h"
 #include "ui_controls/ui_gif_anim.h"
 #include "ui_core/ui_manager.h"
-#include "ui_core/ui_skin_builder.h"
 
 namespace {
 
@@ -252,19 +251,15 @@ TEST(GifAnimTest, MissingEmptyOrUndecodableImageLeavesTheControlEmpty) {
 }
 
 TEST(GifAnimTest, SkinBuildsGifAnimByItsExactName) {
-  SkinUI::RegisterStandardControls();
   SkinFolder skin;
   TestSupport::TestHostWindow host;
-  SkinUI::CSkinBuilderUI builder;
-  SkinUI::CControlUI* root = builder.Create(
-      SkinUI::CStringOrIdUI(L"<Window size=\"400,300\"><VerticalLayout>"
-                            L"<GifAnim name=\"anim\" bkimage=\"animated.gif\" autoplay=\"yes\" "
-                            L"autosize=\"true\"/>"
-                            L"<gifanim name=\"lower\" height=\"20\"/>"
-                            L"</VerticalLayout></Window>"),
-      nullptr, nullptr, &host.manager());
-  ASSERT_NE(root, nullptr);
-  ASSERT_TRUE(host.Attach(root));
+  ASSERT_NE(PeripheryTest::BuildSkin(
+                host, L"<Window size=\"400,300\"><VerticalLayout>"
+                      L"<GifAnim name=\"anim\" bkimage=\"animated.gif\" autoplay=\"yes\" "
+                      L"autosize=\"true\"/>"
+                      L"<gifanim name=\"lower\" height=\"20\"/>"
+                      L"</VerticalLayout></Window>"),
+            nullptr);
   auto* gif = static_cast<CGifAnimUI*>(host.manager().FindControl(L"anim"));
   ASSERT_NE(gif, nullptr);
   EXPECT_EQ(std::wstring(gif->GetClass()), L"GifAnim");

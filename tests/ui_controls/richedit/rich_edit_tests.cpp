@@ -6,19 +6,20 @@
 #include <string>
 
 #include "controls_fixture.h"
+#include "periphery_fixture.h"
 #include "test_support.h"
 #include "ui_controls/ui_button.h"
-#include "ui_controls/ui_controls.h"
 #include "ui_controls/ui_rich_edit.h"
 #include "ui_controls/ui_text_host.h"
 #include "ui_core/ui_manager.h"
 #include "ui_core/ui_scrollbar.h"
-#include "ui_core/ui_skin_builder.h"
 
 namespace {
 
 using ControlsTest::ControlsWindow;
 using SkinUI::CRichEditUI;
+using PeripheryTest::AllRgb;
+using PeripheryTest::CountRgbInColumn;
 using TestSupport::DibCanvas;
 
 // Holds (or releases) a key in this thread's key state, as GetKeyState reads it.
@@ -38,6 +39,12 @@ private:
   }
   int key_;
 };
+
+std::wstring Lines(int count) {
+  std::wstring text;
+  for (int i = 0; i < count; ++i) text += L"line " + std::to_wstring(i) + L"\r";
+  return text;
+}
 
 // A 300 x 100 rich edit named "notes" at the top of the window and a button below it.
 struct RichWindow {
@@ -70,6 +77,15 @@ struct RichWindow {
     edit->TxSendMessage(message, wParam, lParam, &result);
     return result;
   }
+  // With a vertical bar and `lines` lines of text, attached and laid out; the bar.
+  SkinUI::CScrollBarUI* AttachWithLines(int lines) {
+    edit->SetAttribute(L"vscrollbar", L"true");
+    edit->SetAttribute(L"autovscroll", L"true");
+    edit->SetText(Lines(lines).c_str());
+    Attach();
+    window.Repaint();
+    return edit->GetVerticalScrollBar();
+  }
   CHARFORMAT2W DefaultCharFormat() {
     CHARFORMAT2W format = {};
     format.cbSize = sizeof(format);
@@ -77,32 +93,6 @@ struct RichWindow {
     return format;
   }
 };
-
-// Pixel checks on the colour alone: GDI leaves the alpha byte of what it draws at 0.
-bool RgbNear(uint32_t actual, uint32_t rgb) {
-  return TestSupport::ColorNear(actual & 0xFFFFFF, rgb & 0xFFFFFF, 3);
-}
-
-bool AllRgb(const DibCanvas& canvas, const RECT& rc, uint32_t rgb) {
-  for (int y = rc.top; y < rc.bottom; ++y) {
-    for (int x = rc.left; x < rc.right; ++x) {
-      if (!RgbNear(canvas.Pixel(x, y), rgb)) return false;
-    }
-  }
-  return true;
-}
-
-int CountRgbInColumn(const DibCanvas& canvas, int x, int top, int bottom, uint32_t rgb) {
-  int count = 0;
-  for (int y = top; y < bottom; ++y) count += RgbNear(canvas.Pixel(x, y), rgb) ? 1 : 0;
-  return count;
-}
-
-std::wstring Lines(int count) {
-  std::wstring text;
-  for (int i = 0; i < count; ++i) text += L"line " + std::to_wstring(i) + L"\r";
-  return text;
-}
 
 TEST(RichEditTest, TypedCharactersBecomeTheTextAndAreReported) {
   RichWindow w;
@@ -313,12 +303,7 @@ TEST(RichEditTest, VerticalBarAppearsWhenTheTextOutgrowsTheView) {
 
 TEST(RichEditTest, WheelWithoutCtrlScrollsThroughTheBarAndWithCtrlGoesToTheText) {
   RichWindow w;
-  w.edit->SetAttribute(L"vscrollbar", L"true");
-  w.edit->SetAttribute(L"autovscroll", L"true");
-  w.edit->SetText(Lines(60).c_str());
-  w.Attach();
-  w.window.Repaint();
-  SkinUI::CScrollBarUI* bar = w.edit->GetVerticalScrollBar();
+  SkinUI::CScrollBarUI* bar = w.AttachWithLines(60);
   ASSERT_NE(bar, nullptr);
   ASSERT_TRUE(bar->IsVisible());
   w.edit->HomeUp();
@@ -345,12 +330,7 @@ TEST(RichEditTest, WheelWithoutCtrlScrollsThroughTheBarAndWithCtrlGoesToTheText)
 
 TEST(RichEditTest, ScrollStepsMoveTheTextAndItsBar) {
   RichWindow w;
-  w.edit->SetAttribute(L"vscrollbar", L"true");
-  w.edit->SetAttribute(L"autovscroll", L"true");
-  w.edit->SetText(Lines(60).c_str());
-  w.Attach();
-  w.window.Repaint();
-  SkinUI::CScrollBarUI* bar = w.edit->GetVerticalScrollBar();
+  SkinUI::CScrollBarUI* bar = w.AttachWithLines(60);
   ASSERT_TRUE(bar != nullptr && bar->IsVisible());
   w.edit->HomeUp();
   EXPECT_EQ(w.Send(EM_GETFIRSTVISIBLELINE), 0);
@@ -590,11 +570,9 @@ TEST(RichEditTest, LayeredWindowDrawsTheCaretAndBlinksIt) {
 }
 
 TEST(RichEditTest, SkinBuildsRichEditAndSurvivesMalformedAttributes) {
-  SkinUI::RegisterStandardControls();
   TestSupport::TestHostWindow host;
-  SkinUI::CSkinBuilderUI builder;
-  SkinUI::CControlUI* root = builder.Create(
-      SkinUI::CStringOrIdUI(
+  ASSERT_NE(PeripheryTest::BuildSkin(
+          host,
           L"<Window size=\"400,300\"><VerticalLayout>"
           L"<RichEdit name=\"rich\" height=\"100\" vscrollbar=\"true\" wantreturn=\"false\" "
           L"textpadding=\"1,2\" textcolor=\"#zz\" font=\"99999999999\" align=\"\" "
@@ -602,9 +580,7 @@ TEST(RichEditTest, SkinBuildsRichEditAndSurvivesMalformedAttributes) {
           L"<RichEdit name=\"bad\" height=\"50\" textpadding=\"-5,x,,9999999999\" "
           L"textcolor=\"\" font=\"-7\" transparent=\"no\"/>"
           L"</VerticalLayout></Window>"),
-      nullptr, nullptr, &host.manager());
-  ASSERT_NE(root, nullptr);
-  ASSERT_TRUE(host.Attach(root));
+      nullptr);
   auto* rich = static_cast<CRichEditUI*>(host.manager().FindControl(L"rich"));
   ASSERT_NE(rich, nullptr);
   EXPECT_EQ(std::wstring(rich->GetClass()), L"RichEdit");
