@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "ui_controls/ui_control_state.h"
 #include "ui_controls/ui_native_overlay.h"
 #include "ui_core/ui_manager.h"
 
@@ -205,12 +206,9 @@ void CDateTimeUI::Move(SIZE offset, bool needInvalidate) {
 }
 
 void CDateTimeUI::DoEvent(TInputEventUI& event) {
-  if (!IsMouseEnabled() && event.type >= kEventMouseFirst && event.type <= kEventMouseLast) {
-    if (parent_ != nullptr) {
-      parent_->DoEvent(event);
-    } else {
-      CLabelUI::DoEvent(event);
-    }
+  bool toBase = false;
+  if (RouteMouseToParent(*this, event, &toBase)) {
+    if (toBase) CLabelUI::DoEvent(event);
     return;
   }
   switch (event.type) {

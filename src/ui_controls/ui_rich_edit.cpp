@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <string>
 
+#include "ui_controls/ui_control_state.h"
 #include "ui_controls/ui_text_host.h"
 #include "ui_core/ui_attributes.h"
 #include "ui_core/ui_manager.h"
@@ -470,12 +471,9 @@ void CRichEditUI::SetScrollPos(SIZE pos) {
 // --- events ------------------------------------------------------------------------------------
 
 void CRichEditUI::DoEvent(TInputEventUI& event) {
-  if (!IsMouseEnabled() && event.type >= kEventMouseFirst && event.type <= kEventMouseLast) {
-    if (parent_ != nullptr) {
-      parent_->DoEvent(event);
-    } else {
-      CControlUI::DoEvent(event);
-    }
+  bool toBase = false;
+  if (RouteMouseToParent(*this, event, &toBase)) {
+    if (toBase) CControlUI::DoEvent(event);
     return;
   }
   switch (event.type) {
