@@ -1,7 +1,6 @@
 #include "ui_core/ui_render.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "ui_core/ui_control.h"
 #include "ui_core/ui_manager.h"
