@@ -579,6 +579,8 @@ TEST(RichEditTest, SkinBuildsRichEditAndSurvivesMalformedAttributes) {
           L"multiline=\"false\" readonly=\"yes\"/>"
           L"<RichEdit name=\"bad\" height=\"50\" textpadding=\"-5,x,,9999999999\" "
           L"textcolor=\"\" font=\"-7\" transparent=\"no\"/>"
+          L"<RichEdit name=\"huge\" height=\"50\" textpadding=\"2147483647,2147483647,9,9\" "
+          L"inset=\"2147483647,0,2147483647,0\" vscrollbar=\"true\"/>"
           L"</VerticalLayout></Window>"),
       nullptr);
   auto* rich = static_cast<CRichEditUI*>(host.manager().FindControl(L"rich"));
@@ -593,6 +595,20 @@ TEST(RichEditTest, SkinBuildsRichEditAndSurvivesMalformedAttributes) {
   EXPECT_EQ(rich->GetTextPadding().top, 2);
   EXPECT_NE(host.manager().FindControl(L"bad"), nullptr);
   host.Repaint();
+  // Insets and paddings past the control's size leave an empty text rectangle, not an inverted
+  // or wrapped one.
+  for (const wchar_t* name : {L"bad", L"huge"}) {
+    auto* edit = static_cast<CRichEditUI*>(host.manager().FindControl(name));
+    ASSERT_NE(edit, nullptr);
+    ASSERT_NE(edit->GetTxtWinHost(), nullptr);
+    const RECT client = edit->GetTxtWinHost()->GetClientRect();
+    EXPECT_LE(client.left, client.right) << name;
+    EXPECT_LE(client.top, client.bottom) << name;
+    const RECT& item = edit->GetPos();
+    EXPECT_GE(client.left, item.left) << name << ": a negative padding counts as 0";
+    edit->SetText(L"still works");
+    EXPECT_EQ(std::wstring(edit->GetText().GetData()), L"still works") << name;
+  }
 }
 
 }  // namespace
