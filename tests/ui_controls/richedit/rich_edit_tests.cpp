@@ -3,6 +3,7 @@
 // 32-bit DIBs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "controls_fixture.h"
@@ -186,6 +187,24 @@ TEST(RichEditTest, TypingReplacesTheSelection) {
   EXPECT_EQ(range.cpMax, 7);
   w.Type(L"!");
   EXPECT_EQ(w.Text(), L"J!");
+}
+
+TEST(RichEditTest, SelectionChangesReachTheWindowAsNotifications) {
+  TestSupport::TestHostWindow host;
+  ASSERT_NE(PeripheryTest::BuildSkin(host, L"<Window size=\"400,300\"><VerticalLayout>"
+                                           L"<RichEdit name=\"rich\" height=\"100\"/>"
+                                           L"</VerticalLayout></Window>"),
+            nullptr);
+  auto* edit = static_cast<CRichEditUI*>(host.manager().FindControl(L"rich"));
+  ASSERT_NE(edit, nullptr);
+  edit->SetText(L"some text");
+  host.received.clear();
+  host.recordMessages = true;
+  edit->SetSel(2, 4);
+  host.recordMessages = false;
+  EXPECT_NE(std::find(host.received.begin(), host.received.end(), static_cast<UINT>(WM_NOTIFY)),
+            host.received.end())
+      << "EN_SELCHANGE goes to the window as WM_NOTIFY";
 }
 
 TEST(RichEditTest, ReadOnlyTextRefusesTyping) {
@@ -539,6 +558,7 @@ TEST(RichEditTest, NonLayeredWindowDrawsNoCaretOfItsOwn) {
   auto canvas = w.window.Paint();
   EXPECT_TRUE(AllRgb(*canvas, w.edit->GetPos(), 0xFFFFFF))
       << "the system shows the caret of a normal window";
+  EXPECT_FALSE(w.window.manager().KillTimer(w.edit, 20)) << "no blink timer runs";
 }
 
 TEST(RichEditTest, LayeredWindowDrawsTheCaretAndBlinksIt) {
@@ -567,6 +587,7 @@ TEST(RichEditTest, LayeredWindowDrawsTheCaretAndBlinksIt) {
   w.edit->Event(tick);
   canvas = w.window.Paint();
   EXPECT_TRUE(AllRgb(*canvas, w.edit->GetPos(), 0xFFFFFF));
+  EXPECT_TRUE(w.window.manager().KillTimer(w.edit, 20)) << "the blink timer ran";
 }
 
 TEST(RichEditTest, SkinBuildsRichEditAndSurvivesMalformedAttributes) {
