@@ -242,7 +242,7 @@ bool CListUI::Add(CControlUI* control) {
 
 bool CListUI::AddAt(CControlUI* control, int index) {
   if (control == nullptr) return false;
-  if (IsHeaderControl(control)) return Add(control);
+  if (IsHeaderControl(control)) return CListUI::Add(control);
   if (IsHeaderItem(control)) {
     const bool added = header_->AddAt(control, index);
     info_.columns = std::min(header_->GetCount(), kListMaxColumns);
@@ -267,7 +267,8 @@ bool CListUI::Remove(CControlUI* control, bool doNotDestroy) {
   }
   const int index = body_->GetItemIndex(control);
   if (index < 0) return false;
-  return RemoveAt(index, doNotDestroy);
+  // Not the virtual RemoveAt: a tree view's RemoveAt comes back here for its nodes.
+  return CListUI::RemoveAt(index, doNotDestroy);
 }
 
 bool CListUI::RemoveAt(int index, bool doNotDestroy) {

@@ -235,6 +235,7 @@ bool CTreeNodeUI::RemoveChildNode(CTreeNodeUI* node) {
   const int index = childNodes_.Find(node);
   if (index < 0) return false;
   childNodes_.Remove(index);
+  if (node->parentNode_ == this) node->parentNode_ = nullptr;
   return true;
 }
 

@@ -45,7 +45,7 @@ public:
   CTreeNodeUI* GetChildNode(int index) const {
     return static_cast<CTreeNodeUI*>(childNodes_.GetAt(index));
   }
-  // The node leaves the child list (nothing else happens to it).
+  // The node leaves the child list and has no parent node any more (nothing else happens to it).
   bool RemoveChildNode(CTreeNodeUI* node);
   // The node and all its descendants in the order the view shows them.
   void CollectSubtree(std::vector<CTreeNodeUI*>& nodes);
