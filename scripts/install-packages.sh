@@ -32,7 +32,29 @@ fi
 need_i386=0
 dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
 
+# Where the kernel runs no 32-bit code at all (its IA-32 emulation is off, as on some virtual
+# machines), the 32-bit Wine loader can run under QEMU's user-mode emulator instead, when
+# TESSMARK_EMULATED_I686=1 asks for it: each 32-bit process then takes about a minute to start.
+# The emulator is registered for the whole machine, so only on request.
+enable_i386_emulation() {
+  [ -n "${TESSMARK_EMULATED_I686:-}" ] || return 0
+  [ -x /usr/lib/wine/wine ] || return 0
+  /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
+  dpkg-query -W -f='${Status}' qemu-user-static 2>/dev/null | grep -q "install ok installed" ||
+    apt-get install -y -qq --no-install-recommends qemu-user-static
+  [ -e /proc/sys/fs/binfmt_misc/register ] || mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+  if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+    # 32-bit x86 ELF executables and shared objects; F: the emulator is opened now, so that it
+    # also serves programs in other mount namespaces.
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+      > /proc/sys/fs/binfmt_misc/register
+  fi
+  /usr/lib/wine/wine --version >/dev/null 2>&1 || echo "[packages] 32-bit programs cannot run here" >&2
+}
+
 if [ ${#missing[@]} -eq 0 ] && [ $need_src -eq 0 ] && [ $need_i386 -eq 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  enable_i386_emulation
   exit 0
 fi
 
@@ -70,3 +92,4 @@ update_indexes
 if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+enable_i386_emulation

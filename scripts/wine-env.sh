@@ -29,3 +29,8 @@ tessmark_runs_32bit() {
   fi
   return 0
 }
+
+# True when 32-bit programs run through an emulator registered for them (the kernel runs none).
+tessmark_32bit_emulated() {
+  grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386
+}

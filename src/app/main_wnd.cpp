@@ -5,8 +5,7 @@
 #include "app/install_folders.h"
 #include "app/install_records.h"
 #include "app/message_box_wnd.h"
-#include "app/sequence_button.h"
-#include "app/sequence_label.h"
+#include "app/sequence_controls.h"
 #include "app/skin_files.h"
 #include "app/status_message.h"
 #include "app/ui_language.h"
@@ -56,10 +55,7 @@ CMainWnd::~CMainWnd() {
 }
 
 SkinUI::CControlUI* CMainWnd::CreateControl(const wchar_t* elementName) {
-  if (elementName == nullptr) return nullptr;
-  if (::_wcsicmp(elementName, L"SequenceButton") == 0) return new SkinUI::CSequenceButtonUI();
-  if (::_wcsicmp(elementName, L"SequenceLabel") == 0) return new SkinUI::CSequenceLabelUI();
-  return nullptr;
+  return CreateInstallerControl(elementName);
 }
 
 void CMainWnd::PostStatus(int code, double progress, const wchar_t* text) {

@@ -20,9 +20,14 @@ void* CTabLayoutUI::GetInterface(const wchar_t* name) {
 }
 
 bool CTabLayoutUI::Add(CControlUI* control) {
-  // The container's Add goes through the virtual AddAt, which already chose the selection; doing
-  // it here again hid the first page.
-  return AddAt(control, GetCount());
+  // The container's own insertion, not the AddAt below, whose rule differs.
+  if (!CContainerUI::AddAt(control, GetCount())) return false;
+  if (selectedIndex_ == -1 && control->IsVisible()) {
+    selectedIndex_ = GetItemIndex(control);
+  } else {
+    control->SetVisible(false);
+  }
+  return true;
 }
 
 bool CTabLayoutUI::AddAt(CControlUI* control, int index) {

@@ -24,8 +24,6 @@ using PackageServer::FaultKind;
 namespace {
 
 const std::wstring kPackageName = L"__Package_Tessmark.exe";
-const wchar_t kMismatchText[] = L"mtcurl文件md5校验失败";
-const wchar_t kNoDigestText[] = L"mtcurl获取url-md5失败";
 constexpr int64_t kMiB = 1024 * 1024;
 
 std::string Range(int64_t first, int64_t last) {
@@ -429,116 +427,6 @@ TEST_F(MTCurlDownloaderTest, AServerThatIgnoresRangesNeverGetsBytesIntoTheWrongP
   EXPECT_FALSE(TestSupport::FileExists(Target()));
 }
 
-TEST_F(MTCurlDownloaderTest, DigestVerdicts) {
-  const std::string bytes = PatternBytes(300000, 60);
-  const std::string digest = PackageServer::Server::Md5Hex(bytes);
-  std::string upper = digest;
-  std::transform(upper.begin(), upper.end(), upper.begin(), [](char ch) { return static_cast<char>(toupper(ch)); });
-  const std::vector<int> retriedThenFailed = {DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_RETRY,
-                                              DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_FAIL};
-  struct Case {
-    const char* name;
-    std::string path;
-    int wrongBodies;  // GETs answered with one altered byte; -1: every one
-    std::vector<int> codes;
-    const wchar_t* digestText;
-    bool packageKept;
-    const wchar_t* logText;
-  } cases[] = {
-      {"digest matches", "/" + digest + "/pkg.exe", 0, {DL_CODE_START, DL_CODE_SUCCESS}, nullptr, true,
-       L"finish recv\r\n"},
-      {"mismatch once, then a match", "/" + digest + "/pkg.exe", 1,
-       {DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_RETRY, DL_CODE_START, DL_CODE_SUCCESS}, kMismatchText, true,
-       L"finish recv, md5 chaek failed retry once.\r\n"},
-      {"mismatch twice", "/" + digest + "/pkg.exe", -1, retriedThenFailed, kMismatchText, false,
-       L"finish recv, md5 chaek failed and retry failed.\r\n"},
-      {"digest in upper case", "/" + upper + "/pkg.exe", 0, retriedThenFailed, kMismatchText, false,
-       L"finish recv, md5 chaek failed and retry failed.\r\n"},
-      {"no digest segment", "/files/pkg.exe", 0, {DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_SUCCESS}, kNoDigestText,
-       true, L"finish recv\r\n"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    TestSupport::ScratchDir dir(L"digest");
-    const std::wstring target = dir.File(kPackageName);
-    server_.ClearRequests();
-    server_.ClearFaults();
-    server_.AddFile(c.path, bytes);
-    if (c.wrongBodies < 0) server_.SetFault({FaultKind::kWrongBytes, 0, "GET"});
-    if (c.wrongBodies > 0) server_.QueueFault({FaultKind::kWrongBytes, 0, "GET"}, c.wrongBodies);
-    reports_.Reset();
-    LogCapture log;
-    {
-      auto downloader = Make(Url(c.path), target);
-      Run(*downloader, target);
-    }
-    EXPECT_EQ(c.codes, reports_.Codes());
-    for (const StatusReport& r : reports_.Reports()) {
-      if (r.code == DL_CODE_DIGEST_ERROR) {
-        EXPECT_EQ(c.digestText, r.text);
-      }
-      if (r.code == DL_CODE_RETRY || r.code == DL_CODE_SUCCESS || r.code == DL_CODE_FAIL) {
-        EXPECT_EQ(L"LibCurl", r.text);
-        EXPECT_EQ(0.0, r.progress);
-      }
-    }
-    EXPECT_EQ(1u, server_.CountRequests("HEAD"));  // a restarted run keeps the URL and length
-    // After a mismatch the part files are gone, so the next run starts from zero.
-    for (const std::string& range : GetRanges()) {
-      EXPECT_EQ(Range(0, 299999), range);
-    }
-    EXPECT_EQ(1u, log.Count({L"(CMTCurlDownloader::waitForFinishThreadFun)", c.logText}));
-    if (c.packageKept) {
-      EXPECT_TRUE(SameBytes(bytes, Contents(target)));
-      EXPECT_EQ(std::vector<std::wstring>{kPackageName}, FolderEntries(dir.Path()));
-    } else {
-      EXPECT_TRUE(FolderEntries(dir.Path()).empty());
-    }
-  }
-}
-
-TEST_F(MTCurlDownloaderTest, RedirectsAndFileUrlsLeadToTheFinalUrl) {
-  const std::string bytes = PatternBytes(static_cast<size_t>(21 * kMiB), 70);
-  const std::string digest = PackageServer::Server::Md5Hex(bytes);
-  const std::string path = server_.AddPackage("pkg.exe", bytes);
-  server_.AddRedirect("/software/641", server_.Url("/hop"));
-  server_.AddRedirect("/hop", path, 301);
-  // The same package on the local disk, under its digest.
-  const std::wstring folder = dir_.File(TestSupport::FromUtf8(digest));
-  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  ASSERT_TRUE(TestSupport::WriteBytes(folder + L"\\pkg.exe", bytes));
-
-  struct Case {
-    const char* name;
-    std::wstring url;
-    size_t gets;
-  } cases[] = {
-      {"redirect chain", Url("/software/641"), 2},
-      // libcurl answers a local file with response code 0, and reads its ranges itself.
-      {"file URL", FileUrl(folder + L"\\pkg.exe"), 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    TestSupport::ScratchDir dir(L"final");
-    const std::wstring target = dir.File(kPackageName);
-    server_.ClearRequests();
-    reports_.Reset();
-    {
-      auto downloader = Make(c.url, target);
-      Run(*downloader, target);
-    }
-    EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
-    EXPECT_TRUE(SameBytes(bytes, Contents(target)));
-    size_t gets = 0;
-    for (const auto& r : server_.Requests()) {
-      if (r.method != "GET") continue;
-      ++gets;
-      EXPECT_EQ(path, r.path);
-    }
-    EXPECT_EQ(c.gets, gets);
-  }
-}
-
 TEST_F(MTCurlDownloaderTest, WithoutAFinalUrlAndALengthTheRunFailsAtOnce) {
   const std::string small = server_.AddPackage("small.exe", PatternBytes(255, 80));
   const std::string path = server_.AddPackage("pkg.exe", PatternBytes(300000, 81));
@@ -628,21 +516,6 @@ TEST_F(MTCurlDownloaderTest, ARunIntoAnotherFolderStartsOverThere) {
   EXPECT_TRUE(SameBytes(bytes, Contents(second.File(kPackageName))));
   EXPECT_TRUE(FolderEntries(first.Path()).empty());
   EXPECT_EQ((std::vector<std::string>{Range(0, 11010047), Range(11010048, 22020095)}), GetRanges());
-}
-
-TEST_F(MTCurlDownloaderTest, DestroyingTheDownloaderStopsItsPartsQuietlyAndRemovesTheirFiles) {
-  const std::string path = server_.AddPackage("pkg.exe", PatternBytes(static_cast<size_t>(21 * kMiB), 110));
-  server_.SetFault({FaultKind::kSlowRate, static_cast<uint64_t>(kMiB), "GET"});
-  auto downloader = Make(Url(path), Target());
-  downloader->Start(Target());
-  ASSERT_TRUE(reports_.WaitForCode(DL_CODE_PROGRESS));
-  downloader.reset();
-  for (int code : reports_.Codes()) {
-    EXPECT_EQ(DL_CODE_START, code);
-  }
-  EXPECT_TRUE(FolderEntries(dir_.Path()).empty());
-  // The first part's digest follower went with it.
-  EXPECT_EQ(0, ThreadsNamed(FileDigestFollower::kThreadName));
 }
 
 TEST_F(MTCurlDownloaderTest, DestroyingTheDownloaderWhileTheFirstPartIsFollowedLeavesNoThread) {

@@ -12,7 +12,6 @@ using namespace SkinUI;
 using ManagerTest::Ev;
 using ManagerTest::EventRecord;
 using ManagerTest::RecordingControl;
-using ManagerTest::Scene;
 
 struct Expected {
   const wchar_t* control;
@@ -50,17 +49,8 @@ BOOL CALLBACK FindToolTipProc(HWND window, LPARAM data) {
   return FALSE;
 }
 
-class InputTest : public ::testing::Test {
+class InputTest : public ManagerTest::TwoControlTest {
 protected:
-  void SetUp() override {
-    ManagerTest::MoveCursorAway();
-    a = scene.Add(L"A", RECT{10, 10, 110, 60});
-    b = scene.Add(L"B", RECT{10, 70, 110, 120});
-    ASSERT_TRUE(scene.Attach());
-    scene.log.Clear();
-    scene.notes.Clear();
-  }
-
   void RunSteps(const std::vector<Step>& steps) {
     for (const Step& step : steps) {
       SCOPED_TRACE(step.what);
@@ -91,10 +81,6 @@ protected:
   }
 
   static WPARAM Wheel(short delta) { return MAKEWPARAM(0, static_cast<WORD>(delta)); }
-
-  Scene scene;
-  RecordingControl* a = nullptr;
-  RecordingControl* b = nullptr;
 };
 
 TEST_F(InputTest, MessageTableGivesTheseEventsInOrder) {

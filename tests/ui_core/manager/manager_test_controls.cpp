@@ -86,6 +86,19 @@ bool PixelControl::DoPaint(HDC hDC, const RECT& paint, SkinUI::CControlUI*) {
   return true;
 }
 
+namespace {
+
+// Makes control a floating child of parent at pos (relative to the parent).
+void Place(SkinUI::CControlUI* control, RECT pos, SkinUI::CContainerUI* parent) {
+  wchar_t text[64];
+  std::swprintf(text, 64, L"%ld,%ld,%ld,%ld", pos.left, pos.top, pos.right, pos.bottom);
+  control->SetAttribute(L"pos", text);
+  control->SetFloat(true);
+  parent->Add(control);
+}
+
+}  // namespace
+
 Scene::Scene(int width, int height, int x, int y, DWORD exStyle)
     : host(width, height, x, y, exStyle), root(new SkinUI::CContainerUI) {
   root->SetName(L"root");
@@ -94,11 +107,7 @@ Scene::Scene(int width, int height, int x, int y, DWORD exStyle)
 RecordingControl* Scene::Add(const wchar_t* name, RECT pos, UINT flags,
                              SkinUI::CContainerUI* parent) {
   auto* control = new RecordingControl(name, &log, flags);
-  wchar_t text[64];
-  std::swprintf(text, 64, L"%ld,%ld,%ld,%ld", pos.left, pos.top, pos.right, pos.bottom);
-  control->SetAttribute(L"pos", text);
-  control->SetFloat(true);
-  (parent != nullptr ? parent : root)->Add(control);
+  Place(control, pos, parent != nullptr ? parent : root);
   return control;
 }
 
@@ -106,11 +115,7 @@ SkinUI::CContainerUI* Scene::AddContainer(const wchar_t* name, RECT pos,
                                           SkinUI::CContainerUI* parent) {
   auto* container = new SkinUI::CContainerUI;
   container->SetName(name);
-  wchar_t text[64];
-  std::swprintf(text, 64, L"%ld,%ld,%ld,%ld", pos.left, pos.top, pos.right, pos.bottom);
-  container->SetAttribute(L"pos", text);
-  container->SetFloat(true);
-  (parent != nullptr ? parent : root)->Add(container);
+  Place(container, pos, parent != nullptr ? parent : root);
   return container;
 }
 
@@ -127,6 +132,15 @@ LPARAM Scene::ScreenParam(int x, int y) const {
   POINT pt = {x, y};
   ::ClientToScreen(host.hwnd(), &pt);
   return MAKELPARAM(pt.x, pt.y);
+}
+
+void TwoControlTest::SetUp() {
+  MoveCursorAway();
+  a = scene.Add(L"A", RECT{10, 10, 110, 60});
+  b = scene.Add(L"B", RECT{10, 70, 110, 120});
+  ASSERT_TRUE(scene.Attach());
+  scene.log.Clear();
+  scene.notes.Clear();
 }
 
 void MoveCursorAway() { ::SetCursorPos(1270, 1015); }
