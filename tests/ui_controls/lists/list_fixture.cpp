@@ -44,6 +44,17 @@ SkinUI::CControlUI* BuildSkin(TestSupport::TestHostWindow& host, const wchar_t* 
   return root;
 }
 
+bool ControlSetsCursor(SkinUI::CControlUI* control, POINT at, LPCWSTR id) {
+  if ((control->GetControlFlags() & SkinUI::kControlFlagSetCursor) == 0) return false;
+  ::SetCursor(nullptr);
+  SkinUI::TInputEventUI event;
+  event.type = SkinUI::kEventSetCursor;
+  event.sender = control;
+  event.mousePoint = at;
+  control->Event(event);
+  return ::GetCursor() == ::LoadCursorW(nullptr, id);
+}
+
 POINT CentreOf(const SkinUI::CControlUI* control) {
   return ControlsTest::ControlsWindow::Centre(control);
 }

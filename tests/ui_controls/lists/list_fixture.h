@@ -26,6 +26,10 @@ SkinUI::CListUI* AddList(ControlsTest::ControlsWindow& window, int width, int he
 SkinUI::CListHeaderItemUI* MakeHeaderItem(const wchar_t* text, int width);
 // Builds the skin into the host window (the standard controls registered) and attaches it.
 SkinUI::CControlUI* BuildSkin(TestSupport::TestHostWindow& host, const wchar_t* xml);
+// Asks the control for the cursor at a client point as the window does on WM_SETCURSOR (the
+// window reads the system's pointer position, which other test programs on the same display
+// move); true when the control set the cursor given by id.
+bool ControlSetsCursor(SkinUI::CControlUI* control, POINT at, LPCWSTR id);
 // The centre of a control's rectangle.
 POINT CentreOf(const SkinUI::CControlUI* control);
 

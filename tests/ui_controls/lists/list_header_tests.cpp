@@ -106,10 +106,10 @@ TEST(ListHeaderTest, SeparatorAsksForTheSizingCursorOnlyWhenDragable) {
     window.Attach();
     const RECT first = table.columns[0]->GetPos();
     const int y = (first.top + first.bottom) / 2;
-    window.MoveMouse(first.right - 2, y);
-    ::SendMessageW(window.hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.hwnd()),
-                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(::GetCursor() == ::LoadCursorW(nullptr, IDC_SIZEWE), dragable);
+    EXPECT_EQ(ListsTest::ControlSetsCursor(table.columns[0], POINT{first.right - 2, y}, IDC_SIZEWE),
+              dragable);
+    EXPECT_FALSE(ListsTest::ControlSetsCursor(table.columns[0], POINT{first.left + 5, y},
+                                              IDC_SIZEWE));
     window.PressLeft(first.right - 2, y);
     window.MoveMouse(first.right + 30, y, MK_LBUTTON);
     window.ReleaseLeft(first.right + 30, y);

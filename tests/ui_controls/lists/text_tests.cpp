@@ -73,10 +73,7 @@ TEST(TextTest, PointerOverALinkIsTheHand) {
   } cases[] = {{Middle(text->GetLinkRect(0)), true},
                {POINT{text->GetPos().right - 4, text->GetPos().bottom - 4}, false}};
   for (const auto& c : cases) {
-    window.MoveMouse(c.at.x, c.at.y);
-    ::SendMessageW(window.hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.hwnd()),
-                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(::GetCursor() == ::LoadCursorW(nullptr, IDC_HAND), c.hand);
+    EXPECT_EQ(ListsTest::ControlSetsCursor(text, c.at, IDC_HAND), c.hand);
   }
   window.MoveMouse(Middle(text->GetLinkRect(0)).x, Middle(text->GetLinkRect(0)).y);
   EXPECT_EQ(text->GetHoverLink(), 0);
