@@ -263,9 +263,9 @@ CTreeNodeUI* CTreeNodeUI::GetLastDescendant() {
 }
 
 int CTreeNodeUI::GetTreeIndex() const {
-  if (treeView_ == nullptr) return -1;
-  if (treeView_->GetItemAt(index_) == this) return index_;
-  return treeView_->GetItemIndex(const_cast<CTreeNodeUI*>(this));
+  // The list keeps every item's index equal to its place: no search through the items.
+  if (treeView_ == nullptr || treeView_->GetItemAt(index_) != this) return -1;
+  return index_;
 }
 
 // --- CTreeViewUI -------------------------------------------------------------------------------

@@ -279,6 +279,37 @@ TEST(ComboTest, ComboWithoutItemsOpensAndCloses) {
   EXPECT_EQ(window.recorder().Count(L"itemselect"), 0);
 }
 
+TEST(ComboTest, DropDownPaintsItsItemsInAWhiteBodyWithABorder) {
+  ControlsWindow window;
+  CComboUI* combo = AddCombo(window, 3);
+  window.Attach();
+  ASSERT_TRUE(combo->SelectItem(1, false, false));
+  const HWND drop = Open(combo);
+  ASSERT_NE(drop, nullptr);
+  SkinUI::CControlUI* body = combo->GetItemAt(0)->GetParent();
+  ASSERT_NE(body, nullptr);
+  ASSERT_NE(body, combo) << "the items are in the drop-down's body while it is open";
+  const RECT rc = body->GetPos();
+  TestSupport::DibCanvas canvas(rc.right, rc.bottom, 0xFF000000);
+  body->Paint(canvas.dc(), rc);
+  constexpr uint32_t kRgb = 0x00FFFFFF;
+  EXPECT_EQ(TestSupport::ColorText(canvas.Pixel(0, rc.bottom / 2) & kRgb),
+            TestSupport::ColorText(0xC6C7D2)) << "the border";
+  const RECT first = combo->GetItemAt(0)->GetPos();
+  const RECT second = combo->GetItemAt(1)->GetPos();
+  EXPECT_EQ(first.top, rc.top + 1) << "inside the inset";
+  EXPECT_EQ(TestSupport::ColorText(canvas.Pixel(first.right - 3, first.top + 2) & kRgb),
+            TestSupport::ColorText(0xFFFFFF));
+  EXPECT_EQ(TestSupport::ColorText(canvas.Pixel(second.right - 3, second.top + 2) & kRgb),
+            TestSupport::ColorText(0xC1E3FF)) << "the selected item";
+  EXPECT_TRUE(ControlsTest::AnyPixelDiffers(canvas, RECT{first.left, first.top, first.left + 40,
+                                                         first.bottom},
+                                            canvas.Pixel(first.right - 3, first.top + 2)))
+      << "the item's text";
+  ::SendMessageW(drop, WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_TRUE(WaitClosed(combo, drop));
+}
+
 TEST(ComboTest, SelectedItemIsPaintedInTheBox) {
   ControlsWindow window;
   CComboUI* combo = AddCombo(window, 3);
