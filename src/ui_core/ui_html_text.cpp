@@ -3,10 +3,8 @@
 // (aligned per line and as a block) or measured.
 #include <algorithm>
 #include <atomic>
-#include <climits>
 #include <cstdlib>
 #include <cwchar>
-#include <cwctype>
 #include <vector>
 
 #include "ui_core/ui_attributes.h"

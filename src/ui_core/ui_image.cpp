@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "ui_core/ui_attributes.h"
-#include "ui_core/ui_globals.h"
 #include "ui_core/ui_manager.h"
 #include "ui_core/ui_render.h"
 #include "ui_core/ui_skin_resource.h"

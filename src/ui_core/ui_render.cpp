@@ -1,7 +1,6 @@
 #include "ui_core/ui_render.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "ui_core/ui_control.h"
 #include "ui_core/ui_manager.h"
@@ -82,6 +81,17 @@ Utils::UniquePen MakePen(int style, int width, DWORD argb) {
 }
 
 int FrameStyle(int style) { return style == PS_SOLID ? PS_INSIDEFRAME : style; }
+
+// Draws an outline shape with a frame pen and no fill.
+template <typename Shape>
+void DrawOutline(HDC hDC, int style, int width, DWORD argb, Shape shape) {
+  if (hDC == nullptr) return;
+  Utils::UniquePen pen = MakePen(FrameStyle(style), width, argb);
+  if (!pen) return;
+  Utils::ScopedSelectObject selectPen(hDC, pen.get());
+  Utils::ScopedSelectObject selectBrush(hDC, ::GetStockObject(NULL_BRUSH));
+  shape();
+}
 
 // A 32-bit DIB kept selected into a memory DC of this thread for the blends of translucent
 // fills: making and selecting a bitmap per fill costs far more than the fill. It grows to the
@@ -324,22 +334,15 @@ void CRenderUI::DrawLine(HDC hDC, const RECT& rc, int width, DWORD argb, int sty
 }
 
 void CRenderUI::DrawRect(HDC hDC, const RECT& rc, int width, DWORD argb, int style) {
-  if (hDC == nullptr) return;
-  Utils::UniquePen pen = MakePen(FrameStyle(style), width, argb);
-  if (!pen) return;
-  Utils::ScopedSelectObject selectPen(hDC, pen.get());
-  Utils::ScopedSelectObject selectBrush(hDC, ::GetStockObject(NULL_BRUSH));
-  ::Rectangle(hDC, rc.left, rc.top, rc.right, rc.bottom);
+  DrawOutline(hDC, style, width, argb,
+              [&] { ::Rectangle(hDC, rc.left, rc.top, rc.right, rc.bottom); });
 }
 
 void CRenderUI::DrawRoundRect(HDC hDC, const RECT& rc, int width, int ellipseWidth,
                               int ellipseHeight, DWORD argb, int style) {
-  if (hDC == nullptr) return;
-  Utils::UniquePen pen = MakePen(FrameStyle(style), width, argb);
-  if (!pen) return;
-  Utils::ScopedSelectObject selectPen(hDC, pen.get());
-  Utils::ScopedSelectObject selectBrush(hDC, ::GetStockObject(NULL_BRUSH));
-  ::RoundRect(hDC, rc.left, rc.top, rc.right, rc.bottom, ellipseWidth, ellipseHeight);
+  DrawOutline(hDC, style, width, argb, [&] {
+    ::RoundRect(hDC, rc.left, rc.top, rc.right, rc.bottom, ellipseWidth, ellipseHeight);
+  });
 }
 
 // --- clips --------------------------------------------------------------------------------------

@@ -15,7 +15,8 @@ tessmark_add_test(app_model_tests
     model/status_text_tests.cpp
   LIBS tessmark_app_model engine_test_support test_support)
 add_dependencies(app_model_tests app_language_fixtures)
-if(TEST app_model_tests)
+tessmark_test_name(_app_model_tests_test app_model_tests)
+if(TEST ${_app_model_tests_test})
   # The product's registry key is shared with every other test of the installer's records.
-  set_tests_properties(app_model_tests PROPERTIES RESOURCE_LOCK tessmark_product_registry)
+  set_tests_properties(${_app_model_tests_test} PROPERTIES RESOURCE_LOCK tessmark_product_registry)
 endif()

@@ -13,8 +13,9 @@ tessmark_add_test(app_window_tests
 target_include_directories(app_window_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/windows)
 tessmark_add_installer_resources(app_window_tests ${TESSMARK_SKIN_ARCHIVE})
 add_dependencies(app_window_tests app_idle_product)
-if(TEST app_window_tests)
-  set_tests_properties(app_window_tests PROPERTIES RESOURCE_LOCK tessmark_product_registry)
+tessmark_test_name(_app_window_tests_test app_window_tests)
+if(TEST ${_app_window_tests_test})
+  set_tests_properties(${_app_window_tests_test} PROPERTIES RESOURCE_LOCK tessmark_product_registry)
 endif()
 
 # The program itself: a build whose skin lacks the main window, for the failure at start-up.
@@ -34,7 +35,8 @@ target_compile_definitions(app_program_tests PRIVATE
   TESSMARK_INSTALLER_EXE="$<TARGET_FILE:tessmark_installer>"
   TESSMARK_BROKEN_SKIN_EXE="$<TARGET_FILE:tessmark_installer_broken_skin>")
 add_dependencies(app_program_tests tessmark_installer tessmark_installer_broken_skin)
-if(TEST app_program_tests)
-  set_tests_properties(app_program_tests PROPERTIES RUN_SERIAL TRUE
+tessmark_test_name(_app_program_tests_test app_program_tests)
+if(TEST ${_app_program_tests_test})
+  set_tests_properties(${_app_program_tests_test} PROPERTIES RUN_SERIAL TRUE
     RESOURCE_LOCK tessmark_product_registry)
 endif()

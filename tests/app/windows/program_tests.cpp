@@ -11,7 +11,7 @@
 #include <stb_image.h>
 
 #include "app_ui_support.h"
-#include "engine/registry.h"
+#include "engine/system/registry.h"
 #include "test_support.h"
 
 namespace {
