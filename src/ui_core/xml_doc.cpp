@@ -370,8 +370,7 @@ bool CXmlDocUI::Parse(wchar_t*& p, uint32_t parent, int depth) {
 }
 
 bool CXmlDocUI::ParseAttributes(wchar_t*& p) {
-  // "<Name>" and "<Name/>": the caller needs the '>' or the "/>" to end the tag.
-  if (*p == L'>' || (p[0] == L'/' && p[1] == L'>')) return true;
+  if (*p == L'>') return true;
   // Whatever follows the name ends it. The caller has made sure this is not the end of the text.
   *p++ = L'\0';
   SkipSpace(p);
