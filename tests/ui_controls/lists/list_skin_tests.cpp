@@ -90,7 +90,7 @@ TEST(ListSkinTest, MalformedValuesGiveDefaultsAndNothingBreaks) {
                       L"<ListHeaderItem text=\"b\" sepwidth=\"-2147483648\" font=\"77\"/>"
                       L"<ListTextElement text=\"{a}x{/a\"/>"
                       L"<ListLabelElement text=\"{b}{i}unclosed\"/>"
-                      L"<ListHBoxElement><Label/><Label/><Label/><Label/></ListHBoxElement>"
+                      L"<ListHBoxElement><Label /><Label /><Label /><Label /></ListHBoxElement>"
                       L"</List>"
                       L"<Combo name=\"combo\" height=\"24\" dropboxsize=\"-7,99999999\" "
                       L"dropbox=\"inset=1,1 bkcolor=\" textpadding=\"\" showtext=\"\" "
