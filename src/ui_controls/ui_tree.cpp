@@ -21,6 +21,28 @@ bool Is(const wchar_t* name, const wchar_t* expected) {
 
 using TreeDelegate = CDelegate<CTreeViewUI, CTreeViewUI>;
 
+// The item text colours that a node takes for itself and the view for all its nodes; false for
+// any other attribute.
+template <class Target>
+bool SetItemColorAttribute(Target& target, const wchar_t* name, const wchar_t* value) {
+  using Setter = void (Target::*)(DWORD);
+  const struct {
+    const wchar_t* name;
+    Setter set;
+  } setters[] = {
+      {L"itemtextcolor", &Target::SetItemTextColor},
+      {L"itemhottextcolor", &Target::SetItemHotTextColor},
+      {L"selitemtextcolor", &Target::SetSelItemTextColor},
+      {L"selitemhottextcolor", &Target::SetSelItemHotTextColor},
+  };
+  for (const auto& setter : setters) {
+    if (!Is(name, setter.name)) continue;
+    (target.*setter.set)(ParseAttributeColor(value));
+    return true;
+  }
+  return false;
+}
+
 // The node whose row holds the control (a folder button or check box of that row).
 CTreeNodeUI* NodeOfRowPart(CControlUI* part) {
   if (part == nullptr || part->GetParent() == nullptr) return nullptr;
@@ -128,15 +150,7 @@ void CTreeNodeUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
     checkBox_->ApplyAttributeList(value);
   } else if (Is(name, L"itemattr")) {
     itemButton_->ApplyAttributeList(value);
-  } else if (Is(name, L"itemtextcolor")) {
-    SetItemTextColor(ParseAttributeColor(value));
-  } else if (Is(name, L"itemhottextcolor")) {
-    SetItemHotTextColor(ParseAttributeColor(value));
-  } else if (Is(name, L"selitemtextcolor")) {
-    SetSelItemTextColor(ParseAttributeColor(value));
-  } else if (Is(name, L"selitemhottextcolor")) {
-    SetSelItemHotTextColor(ParseAttributeColor(value));
-  } else {
+  } else if (!SetItemColorAttribute(*this, name, value)) {
     CListContainerElementUI::SetAttribute(name, value);
   }
 }
@@ -482,15 +496,7 @@ void CTreeViewUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
     SetVisibleCheckBtn(ParseAttributeBool(value));
   } else if (Is(name, L"itemminwidth")) {
     SetItemMinWidth(static_cast<UINT>(std::max(ParseAttributeInt(value), 0)));
-  } else if (Is(name, L"itemtextcolor")) {
-    SetItemTextColor(ParseAttributeColor(value));
-  } else if (Is(name, L"itemhottextcolor")) {
-    SetItemHotTextColor(ParseAttributeColor(value));
-  } else if (Is(name, L"selitemtextcolor")) {
-    SetSelItemTextColor(ParseAttributeColor(value));
-  } else if (Is(name, L"selitemhottextcolor")) {
-    SetSelItemHotTextColor(ParseAttributeColor(value));
-  } else {
+  } else if (!SetItemColorAttribute(*this, name, value)) {
     CListUI::SetAttribute(name, value);
   }
 }
