@@ -6,7 +6,6 @@
 #include <cwchar>
 #include <new>
 
-#include "ui_controls/ui_control_images.h"
 #include "ui_controls/ui_control_state.h"
 #include "ui_core/ui_attributes.h"
 #include "ui_core/ui_resources.h"
@@ -469,16 +468,13 @@ void CComboUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
     SetTextPadding(ParseAttributeRect(value));
   } else if (Is(name, L"showtext")) {
     SetShowText(ParseAttributeBool(value));
-  } else if (Is(name, L"normalimage")) {
-    SetControlImage(*this, normalImage_, value);
-  } else if (Is(name, L"hotimage")) {
-    SetControlImage(*this, hotImage_, value);
-  } else if (Is(name, L"pushedimage")) {
-    SetControlImage(*this, pushedImage_, value);
-  } else if (Is(name, L"focusedimage")) {
-    SetControlImage(*this, focusedImage_, value);
-  } else if (Is(name, L"disabledimage")) {
-    SetControlImage(*this, disabledImage_, value);
+  } else if (SetNamedImageAttribute(*this, name, value,
+                                    {{L"normalimage", &normalImage_},
+                                     {L"hotimage", &hotImage_},
+                                     {L"pushedimage", &pushedImage_},
+                                     {L"focusedimage", &focusedImage_},
+                                     {L"disabledimage", &disabledImage_}})) {
+    // a state image, set
   } else if (Is(name, L"dropbox")) {
     SetDropBoxAttributeList(value);
   } else if (Is(name, L"dropboxsize")) {
@@ -511,17 +507,12 @@ bool CComboUI::DoPaint(HDC hDC, const RECT& paint, CControlUI* stop) {
 
 void CComboUI::PaintStatusImage(HDC hDC) {
   buttonState_ = WithFocusAndDisabledBits(*this, buttonState_);
-  TImageDescUI* image = nullptr;
-  if (buttonState_ & kDisabled) {
-    image = &disabledImage_;
-  } else if (buttonState_ & kPushed) {
-    image = &pushedImage_;
-  } else if (buttonState_ & kHot) {
-    image = &hotImage_;
-  } else if (buttonState_ & kFocused) {
-    image = &focusedImage_;
-  }
-  if (image == nullptr || !DrawImage(hDC, *image)) DrawImage(hDC, normalImage_);
+  DrawStateImage(*this, hDC,
+                 {{(buttonState_ & kDisabled) != 0, &disabledImage_},
+                  {(buttonState_ & kPushed) != 0, &pushedImage_},
+                  {(buttonState_ & kHot) != 0, &hotImage_},
+                  {(buttonState_ & kFocused) != 0, &focusedImage_}},
+                 normalImage_);
 }
 
 void CComboUI::PaintText(HDC hDC) {

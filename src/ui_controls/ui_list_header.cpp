@@ -180,16 +180,13 @@ void CListHeaderItemUI::SetAttribute(const wchar_t* name, const wchar_t* value) 
       showHtml_ = showHtml;
       Invalidate();
     }
-  } else if (Is(name, L"normalimage")) {
-    SetControlImage(*this, normalImage_, value);
-  } else if (Is(name, L"hotimage")) {
-    SetControlImage(*this, hotImage_, value);
-  } else if (Is(name, L"pushedimage")) {
-    SetControlImage(*this, pushedImage_, value);
-  } else if (Is(name, L"focusedimage")) {
-    SetControlImage(*this, focusedImage_, value);
-  } else if (Is(name, L"sepimage")) {
-    SetControlImage(*this, sepImage_, value);
+  } else if (SetNamedImageAttribute(*this, name, value,
+                                    {{L"normalimage", &normalImage_},
+                                     {L"hotimage", &hotImage_},
+                                     {L"pushedimage", &pushedImage_},
+                                     {L"focusedimage", &focusedImage_},
+                                     {L"sepimage", &sepImage_}})) {
+    // a state image, set
   } else if (Is(name, L"sepwidth")) {
     // Wider than any screen means a broken skin; keep the band inside a sane range.
     SetSepWidth(std::min(std::max(ParseAttributeInt(value), -10000), 10000));
@@ -212,15 +209,11 @@ void CListHeaderItemUI::PaintStatusImage(HDC hDC) {
   } else {
     buttonState_ &= ~kFocused;
   }
-  TImageDescUI* image = nullptr;
-  if (buttonState_ & kPushed) {
-    image = &pushedImage_;
-  } else if (buttonState_ & kHot) {
-    image = &hotImage_;
-  } else if (buttonState_ & kFocused) {
-    image = &focusedImage_;
-  }
-  if (image == nullptr || !DrawImage(hDC, *image)) DrawImage(hDC, normalImage_);
+  DrawStateImage(*this, hDC,
+                 {{(buttonState_ & kPushed) != 0, &pushedImage_},
+                  {(buttonState_ & kHot) != 0, &hotImage_},
+                  {(buttonState_ & kFocused) != 0, &focusedImage_}},
+                 normalImage_);
 
   if (sepWidth_ <= 0) return;
   const RECT band = GetThumbRect();

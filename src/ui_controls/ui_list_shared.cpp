@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "ui_controls/ui_control_images.h"
 #include "ui_core/ui_attributes.h"
 #include "ui_core/ui_render.h"
 
@@ -135,6 +136,29 @@ ListInfoChange SetListInfoAttribute(TListInfoUI& info, const wchar_t* name, cons
     return ListInfoChange::kUnknown;
   }
   return ListInfoChange::kStored;
+}
+
+// --- state images ------------------------------------------------------------------------------
+
+bool SetNamedImageAttribute(CControlUI& control, const wchar_t* name, const wchar_t* value,
+                            std::initializer_list<TNamedImageUI> images) {
+  if (name == nullptr) return false;
+  for (const TNamedImageUI& entry : images) {
+    if (!Is(name, entry.name)) continue;
+    SetControlImage(control, *entry.image, value != nullptr ? value : L"");
+    return true;
+  }
+  return false;
+}
+
+void DrawStateImage(CControlUI& control, HDC hDC, std::initializer_list<TStateImageUI> states,
+                    TImageDescUI& normal) {
+  for (const TStateImageUI& state : states) {
+    if (!state.holds) continue;
+    if (control.DrawImage(hDC, *state.image)) return;
+    break;
+  }
+  control.DrawImage(hDC, normal);
 }
 
 // --- item bookkeeping ----------------------------------------------------------------------------

@@ -5,6 +5,8 @@
 // and the selection right while items come and go, and the painting of an item body.
 #include <windows.h>
 
+#include <initializer_list>
+
 #include "ui_core/ui_container.h"
 #include "ui_core/ui_control.h"
 #include "ui_core/ui_image.h"
@@ -122,6 +124,26 @@ ListInfoChange SetListInfoAttribute(TListInfoUI& info, const wchar_t* name, cons
 // "right" (tested in that order; the last match wins).
 UINT ApplyHorizontalAlign(UINT style, const wchar_t* value);
 UINT ApplyVerticalAlign(UINT style, const wchar_t* value);
+
+// --- state images of the box-like controls (header columns, combo boxes) -----------------------
+
+struct TNamedImageUI {
+  const wchar_t* name;  // the attribute
+  TImageDescUI* image;
+};
+// Sets the image named by the attribute (unchanged when the description and its loaded image
+// are the same; otherwise cleared, given the text, repainted); false for any other attribute.
+bool SetNamedImageAttribute(CControlUI& control, const wchar_t* name, const wchar_t* value,
+                            std::initializer_list<TNamedImageUI> images);
+
+struct TStateImageUI {
+  bool holds;  // the state is on
+  TImageDescUI* image;
+};
+// Draws the image of the first state that holds; when none holds or its image draws nothing,
+// the normal image.
+void DrawStateImage(CControlUI& control, HDC hDC, std::initializer_list<TStateImageUI> states,
+                    TImageDescUI& normal);
 
 // --- item bookkeeping ----------------------------------------------------------------------------
 // The items live in `items` (a list's body, a combo box itself); these calls go to the plain

@@ -310,6 +310,29 @@ TEST(ComboTest, DropDownPaintsItsItemsInAWhiteBodyWithABorder) {
   EXPECT_TRUE(WaitClosed(combo, drop));
 }
 
+TEST(ComboTest, BoxShowsTheImageOfItsState) {
+  ControlsWindow window;
+  CComboUI* combo = AddCombo(window, 2);
+  combo->SetAttribute(L"normalimage", L"color='#FFFFFFFF'");
+  combo->SetAttribute(L"pushedimage", L"color='#FFFF0000'");
+  combo->SetAttribute(L"disabledimage", L"color='#FF0000FF'");
+  combo->SetAttribute(L"showtext", L"false");
+  window.Attach();
+  const POINT centre = ListsTest::CentreOf(combo);
+  auto colour = [&] { return window.Paint(0xFF000000)->Pixel(centre.x, centre.y) & 0x00FFFFFFu; };
+  EXPECT_EQ(TestSupport::ColorText(colour()), TestSupport::ColorText(0xFFFFFF));
+  SettleFocus(window.hwnd());
+  window.ClickLeft(centre.x, centre.y);
+  const HWND drop = combo->GetDropDownWindow();
+  ASSERT_NE(drop, nullptr);
+  EXPECT_EQ(TestSupport::ColorText(colour()), TestSupport::ColorText(0xFF0000)) << "open";
+  ::SendMessageW(drop, WM_KEYDOWN, VK_ESCAPE, 1);
+  ASSERT_TRUE(WaitClosed(combo, drop));
+  EXPECT_EQ(TestSupport::ColorText(colour()), TestSupport::ColorText(0xFFFFFF)) << "closed";
+  combo->SetEnabled(false);
+  EXPECT_EQ(TestSupport::ColorText(colour()), TestSupport::ColorText(0x0000FF)) << "disabled";
+}
+
 TEST(ComboTest, SelectedItemIsPaintedInTheBox) {
   ControlsWindow window;
   CComboUI* combo = AddCombo(window, 3);

@@ -98,6 +98,28 @@ TEST(ListHeaderTest, PressOutsideTheSeparatorIsAHeaderClick) {
   EXPECT_EQ(table.columns[1]->GetFixedWidth(), 100);
 }
 
+TEST(ListHeaderTest, ColumnShowsTheImageOfItsStateAndItsSeparatorLine) {
+  ControlsWindow window;
+  TableList table = AddTable(window, 380, {100, 100, 80});
+  CListHeaderItemUI* column = table.columns[1];
+  column->SetAttribute(L"normalimage", L"color='#FFFFFFFF'");
+  column->SetAttribute(L"pushedimage", L"color='#FFFF0000'");
+  column->SetAttribute(L"sepcolor", L"#FF00FF00");
+  column->SetAttribute(L"text", L"");
+  window.Attach();
+  const RECT rc = column->GetPos();
+  const int y = (rc.top + rc.bottom) / 2;
+  auto at = [&](int x) { return window.Paint(0xFF000000)->Pixel(x, y) & 0x00FFFFFFu; };
+  EXPECT_EQ(TestSupport::ColorText(at(rc.left + 20)), TestSupport::ColorText(0xFFFFFF));
+  EXPECT_EQ(TestSupport::ColorText(at(rc.right - 2)), TestSupport::ColorText(0x00FF00))
+      << "the separator line down the band";
+  window.PressLeft(rc.left + 20, y);
+  EXPECT_EQ(TestSupport::ColorText(at(rc.left + 20)), TestSupport::ColorText(0xFF0000)) << "pushed";
+  window.ReleaseLeft(rc.left + 20, y);
+  window.MoveMouse(0, 299);
+  EXPECT_EQ(TestSupport::ColorText(at(rc.left + 20)), TestSupport::ColorText(0xFFFFFF));
+}
+
 TEST(ListHeaderTest, SeparatorAsksForTheSizingCursorOnlyWhenDragable) {
   for (const bool dragable : {true, false}) {
     ControlsWindow window;
