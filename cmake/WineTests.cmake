@@ -16,7 +16,7 @@ endfunction()
 # and scripts/wine-run.sh leaves such an i686 executable out there.
 function(tessmark_add_test name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
+  add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/crash_exit.cpp)
   tessmark_target_options(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} deps::gtest_main)
   tessmark_test_name(test ${name})
