@@ -3,6 +3,9 @@
 // 32-bit DIBs.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <imm.h>
+
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -935,6 +938,32 @@ TEST(RichEditTest, PointerOverTheTextShowsTheTextCursor) {
   event.mousePoint = centre;
   w.edit->Event(event);
   EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_IBEAM));
+}
+
+TEST(RichEditTest, CompositionWindowOpensAtTheCaretInTheControlsFont) {
+  RichWindow w;
+  w.window.manager().AddFont(4, L"Tahoma", 18, false, false, true);
+  w.edit->SetAttribute(L"font", L"4");
+  w.edit->SetText(L"abc");
+  w.Attach();
+  w.edit->SetSel(-1, -1);
+  SkinUI::CTxtWinHost* host = w.edit->GetTxtWinHost();
+  const POINT caret = host->GetCaretPos();
+  ::SendMessageW(w.window.hwnd(), WM_IME_STARTCOMPOSITION, 0, 0);
+  HIMC context = ::ImmGetContext(w.window.hwnd());
+  ASSERT_NE(context, nullptr) << "the window's input context";
+  COMPOSITIONFORM form = {};
+  const BOOL placed = ::ImmGetCompositionWindow(context, &form);
+  LOGFONTW font = {};
+  const BOOL fontSet = ::ImmGetCompositionFontW(context, &font);
+  ::ImmReleaseContext(w.window.hwnd(), context);
+  ASSERT_TRUE(placed);
+  EXPECT_EQ(form.dwStyle, static_cast<DWORD>(CFS_FORCE_POSITION));
+  EXPECT_EQ(form.ptCurrentPos.x, caret.x + host->GetCaretWidth());
+  EXPECT_EQ(form.ptCurrentPos.y, caret.y);
+  ASSERT_TRUE(fontSet);
+  EXPECT_EQ(std::wstring(font.lfFaceName), L"Tahoma");
+  EXPECT_TRUE(font.lfItalic);
 }
 
 }  // namespace
