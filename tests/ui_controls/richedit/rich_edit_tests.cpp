@@ -430,6 +430,15 @@ TEST(RichEditTest, FontAndTextColourMakeTheDefaultCharacterFormat) {
   const CHARFORMATW* hostFormat = nullptr;
   ASSERT_EQ(w.edit->GetTxtWinHost()->TxGetCharFormat(&hostFormat), S_OK);
   EXPECT_EQ(hostFormat->crTextColor, RGB(0, 0, 0xFF));
+  // So does a later font, keeping the colour. (Wine's services ignore the change they are told
+  // of: their own default format stays as it was made.)
+  w.window.manager().AddFont(5, L"Courier New", 30, false, true, false);
+  w.edit->SetFont(5);
+  ASSERT_EQ(w.edit->GetTxtWinHost()->TxGetCharFormat(&hostFormat), S_OK);
+  EXPECT_EQ(std::wstring(hostFormat->szFaceName), L"Courier New");
+  EXPECT_TRUE(hostFormat->dwEffects & CFE_UNDERLINE);
+  EXPECT_FALSE(hostFormat->dwEffects & CFE_BOLD);
+  EXPECT_EQ(hostFormat->crTextColor, RGB(0, 0, 0xFF));
 }
 
 TEST(RichEditTest, RichAndPlainTextModes) {
@@ -439,6 +448,12 @@ TEST(RichEditTest, RichAndPlainTextModes) {
     w.Attach();
     EXPECT_EQ(w.edit->IsRich(), rich);
     EXPECT_TRUE(w.Send(EM_GETTEXTMODE) & (rich ? TM_RICHTEXT : TM_PLAINTEXT)) << rich;
+    // Switched while the text is empty: the host reports the new mode and tells the services
+    // (Wine's services keep the mode they were made with).
+    w.edit->SetRich(!rich);
+    DWORD bits = 0;
+    w.edit->GetTxtWinHost()->TxGetPropertyBits(TXTBIT_RICHTEXT, &bits);
+    EXPECT_EQ(bits, rich ? 0u : static_cast<DWORD>(TXTBIT_RICHTEXT)) << rich;
   }
 }
 
@@ -489,24 +504,42 @@ TEST(RichEditTest, TextIsPaintedInsideThePaddingOverTheBackground) {
 }
 
 TEST(RichEditTest, TransparentTextLeavesWhatLiesBehindIt) {
-  for (const bool transparent : {true, false}) {
+  const struct {
+    const wchar_t* attribute;
+    bool switchedLater;  // SetTransparent with the other value once the services exist
+    bool transparent;    // what the paint shows in the end
+  } cases[] = {
+      {L"true", false, true},
+      {L"false", false, false},
+      {L"true", true, false},
+      {L"false", true, true},
+  };
+  for (const auto& c : cases) {
     RichWindow w;
-    w.edit->SetAttribute(L"transparent", transparent ? L"true" : L"false");
+    w.edit->SetAttribute(L"transparent", c.attribute);
     w.edit->SetText(L"x");
     w.Attach();
     w.window.manager().SetFocus(w.button);
-    EXPECT_EQ(w.edit->IsTransparent(), transparent);
+    if (c.switchedLater) w.edit->SetTransparent(!w.edit->IsTransparent());
+    const std::string label = TestSupport::ToUtf8(c.attribute) + (c.switchedLater ? " then switched" : "");
+    EXPECT_EQ(w.edit->IsTransparent(), c.transparent) << label;
+    TXTBACKSTYLE style = TXTBACK_OPAQUE;
+    ASSERT_EQ(w.edit->GetTxtWinHost()->TxGetBackStyle(&style), S_OK);
+    EXPECT_EQ(style, c.transparent ? TXTBACK_TRANSPARENT : TXTBACK_OPAQUE) << label;
+    // Wine's services read the back style only when they are made and ignore the change
+    // announced later: what they paint then is theirs.
+    if (c.switchedLater) continue;
     auto canvas = w.window.Paint(0xFF808080);
     const RECT& item = w.edit->GetPos();
     // Below the one line of text.
     const RECT below = {item.left, item.top + 50, item.right, item.bottom};
-    if (transparent) {
-      EXPECT_TRUE(AllRgb(*canvas, below, 0x808080));
+    if (c.transparent) {
+      EXPECT_TRUE(AllRgb(*canvas, below, 0x808080)) << label;
     } else {
       const COLORREF window = ::GetSysColor(COLOR_WINDOW);
       EXPECT_TRUE(AllRgb(*canvas, below,
                          (GetRValue(window) << 16) | (GetGValue(window) << 8) | GetBValue(window)))
-          << "the services paint the window colour";
+          << label << ": the services paint the window colour";
     }
   }
 }
