@@ -142,8 +142,9 @@ TEST(DateTimeTest, FocusOpensThePickerOverTheFieldWithItsDate) {
 }
 
 TEST(DateTimeTest, DateSetInThePickerComesBackWhenItCloses) {
-  enum class Away { FocusOtherControl, ClickOnButton, FocusTheWindow };
-  for (const Away away : {Away::FocusOtherControl, Away::ClickOnButton, Away::FocusTheWindow}) {
+  enum class Away { FocusOtherControl, ClickOnButton, FocusTheWindow, FocusAnotherWindow };
+  for (const Away away : {Away::FocusOtherControl, Away::ClickOnButton, Away::FocusTheWindow,
+                          Away::FocusAnotherWindow}) {
     DateWindow w;
     w.field->SetTime(Date(2023, 5, 17));
     w.Attach();
@@ -164,6 +165,13 @@ TEST(DateTimeTest, DateSetInThePickerComesBackWhenItCloses) {
       case Away::FocusTheWindow:
         ::SetFocus(w.window.hwnd());
         break;
+      case Away::FocusAnotherWindow: {
+        TestSupport::TestHostWindow other(100, 100, 600, 100);
+        ::SetForegroundWindow(other.hwnd());
+        ::SetFocus(other.hwnd());
+        EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(picker); }));
+        break;
+      }
     }
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(picker); })) << static_cast<int>(away);
     EXPECT_EQ(w.field->GetNativeWindow(), nullptr);
