@@ -5,14 +5,14 @@ find_program(TESSMARK_IMAGEMAGICK_CONVERT NAMES convert-im6.q16 convert-im6 conv
 set(_periphery_data ${PROJECT_BINARY_DIR}/testdata/periphery)
 add_custom_command(
   OUTPUT ${_periphery_data}/animated.gif ${_periphery_data}/single.gif ${_periphery_data}/pages.tif
-         ${_periphery_data}/gifskin.zip
+         ${_periphery_data}/gifskin.zip ${_periphery_data}/gifskin.7z
   COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/richedit/make_gifs.sh ${TESSMARK_IMAGEMAGICK_CONVERT}
           ${_periphery_data}
   DEPENDS ${CMAKE_CURRENT_LIST_DIR}/richedit/make_gifs.sh
   COMMENT "Making the animated GIF fixtures")
 add_custom_target(periphery_fixtures DEPENDS ${_periphery_data}/animated.gif
                   ${_periphery_data}/single.gif ${_periphery_data}/pages.tif
-                  ${_periphery_data}/gifskin.zip)
+                  ${_periphery_data}/gifskin.zip ${_periphery_data}/gifskin.7z)
 
 tessmark_add_test(ui_periphery_controls_tests
   SOURCES

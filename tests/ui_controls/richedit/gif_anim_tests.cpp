@@ -31,11 +31,13 @@ std::wstring FixtureDir() { return TestSupport::TestDataDir() + L"\\periphery\\"
 // The skin folder (and archive) the GIFs load from, set for one test and cleared after it.
 class SkinFolder {
 public:
-  explicit SkinFolder(const wchar_t* archive = L"") {
+  explicit SkinFolder(const wchar_t* archive = L"", bool is7z = false) {
     CWindowManagerUI::SetResourcePath(FixtureDir().c_str());
     CWindowManagerUI::SetResourceZip(archive);
+    CWindowManagerUI::SetResourceArchive7z(is7z);
   }
   ~SkinFolder() {
+    CWindowManagerUI::SetResourceArchive7z(false);
     CWindowManagerUI::SetResourceZip(L"");
     CWindowManagerUI::SetResourcePath(L"");
   }
@@ -187,11 +189,11 @@ TEST(GifAnimTest, SameNameChangesNothingANewNameUnloadsAndLoadsAtThePaint) {
 }
 
 TEST(GifAnimTest, LoadsFromTheSkinArchiveAndFromAPlainPath) {
-  {
-    SkinFolder skin(L"gifskin.zip");
+  for (const bool is7z : {false, true}) {
+    SkinFolder skin(is7z ? L"gifskin.7z" : L"gifskin.zip", is7z);
     GifWindow w(L"anim.gif");
     w.AttachAtFirstFrame();
-    ASSERT_TRUE(w.gif->IsLoaded()) << "an item of the skin archive";
+    ASSERT_TRUE(w.gif->IsLoaded()) << "an item of the skin archive, 7z " << is7z;
     EXPECT_EQ(w.gif->GetFrameCount(), 4u);
     EXPECT_EQ(Hex(w.Shown()), Hex(kRed));
   }

@@ -1,7 +1,7 @@
 #!/bin/sh
-# Makes the animated GIF fixtures with ImageMagick's convert: frames of known colours and delays
+# Makes the animated GIF fixtures with ImageMagick's convert (packed by zip and 7zz): frames of known colours and delays
 # (in hundredths of a second), a single-frame GIF, a two-page TIFF without delays, and a zip
-# skin holding the animation.
+# skin and a 7z skin holding the animation.
 #   make_gifs.sh <convert> <output folder>
 set -eu
 convert=$1
@@ -18,3 +18,5 @@ rm -f "$out/gifskin.zip"
 mkdir -p "$out/skin"
 cp "$out/animated.gif" "$out/skin/anim.gif"
 (cd "$out/skin" && zip -q -X ../gifskin.zip anim.gif)
+rm -f "$out/gifskin.7z"
+(cd "$out/skin" && 7zz a -bd -bso0 -bsp0 -t7z ../gifskin.7z anim.gif)
