@@ -331,6 +331,14 @@ TEST(RichEditTest, VerticalBarAppearsWhenTheTextOutgrowsTheView) {
   w.edit->SetText(L"short again");
   w.window.Repaint();
   EXPECT_FALSE(bar->IsVisible());
+
+  // A control the skin gave no bar gets none from its text services.
+  RichWindow plain;
+  plain.edit->SetText(Lines(40).c_str());
+  plain.Attach();
+  plain.window.Repaint();
+  EXPECT_EQ(plain.edit->GetVerticalScrollBar(), nullptr);
+  EXPECT_EQ(plain.edit->GetHorizontalScrollBar(), nullptr);
 }
 
 TEST(RichEditTest, WheelWithoutCtrlScrollsThroughTheBarAndWithCtrlGoesToTheText) {
