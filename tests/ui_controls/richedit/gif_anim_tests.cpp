@@ -175,9 +175,13 @@ TEST(GifAnimTest, SameNameChangesNothingANewNameUnloadsAndLoadsAtThePaint) {
   GifWindow w(L"animated.gif");
   w.AttachAtFirstFrame();
   w.Tick();
-  w.gif->SetBkImage(L"animated.gif");
-  EXPECT_TRUE(w.gif->IsPlaying());
-  EXPECT_EQ(w.gif->GetCurrentFrame(), 1u);
+  for (const wchar_t* same : {L"animated.gif", static_cast<const wchar_t*>(nullptr)}) {
+    w.gif->SetBkImage(same);
+    EXPECT_TRUE(w.gif->IsPlaying());
+    EXPECT_TRUE(w.gif->IsLoaded());
+    EXPECT_EQ(w.gif->GetCurrentFrame(), 1u);
+  }
+  EXPECT_EQ(std::wstring(w.gif->GetBkImage().GetData()), L"animated.gif");
 
   w.gif->SetAttribute(L"bkimage", L"single.gif");
   EXPECT_FALSE(w.gif->IsPlaying());
@@ -338,6 +342,32 @@ TEST(GifAnimTest, MultiPageImageWithoutDelaysIsNotPlayed) {
   EXPECT_FALSE(w.gif->IsPlaying()) << "no frame delays: nothing to time the frames by";
   EXPECT_FALSE(w.TimerWasRunning());
   EXPECT_EQ(Hex(w.Shown()), Hex(0x00FFFF)) << "the first page";
+}
+
+TEST(GifAnimTest, EventsOtherThanItsFrameTimerAreIgnored) {
+  SkinFolder skin;
+  GifWindow w(L"animated.gif");
+  w.gif->SetContextMenuEnabled(true);  // the base control would send "menu"
+  w.AttachAtFirstFrame();
+  const struct {
+    SkinUI::EventTypeUI type;
+    WPARAM wParam;
+  } cases[] = {
+      {SkinUI::kEventTimer, 7},  // a timer of some other id
+      {SkinUI::kEventContextMenu, 0},
+      {SkinUI::kEventButtonDown, 0},
+      {SkinUI::kEventScrollWheel, SB_LINEDOWN},
+  };
+  for (const auto& c : cases) {
+    SkinUI::TInputEventUI event;
+    event.type = c.type;
+    event.wParam = c.wParam;
+    event.mousePoint = ControlsWindow::Centre(w.gif);
+    w.gif->Event(event);
+    EXPECT_EQ(w.gif->GetCurrentFrame(), 0u) << c.type;
+  }
+  TestSupport::PumpPending();
+  EXPECT_TRUE(w.window.recorder().Types(L"anim").empty()) << "no \"timer\" or \"menu\" notification";
 }
 
 }  // namespace
