@@ -177,7 +177,8 @@ UINT CWindowWnd::ShowModal() {
 
   MSG msg = {};
   bool quit = false;
-  while (hWnd_ == window && ::IsWindow(window)) {
+  // Only locals from here on: a window object may delete itself at its last message.
+  while (::IsWindow(window)) {
     const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
       quit = true;
