@@ -1,12 +1,19 @@
-# Imported targets for the cross-built dependencies (scripts/build-deps.sh fills the cache) and
-# for the ones Debian ships ready for MinGW (zlib, stb_image).
+# Imported targets for the cross-built dependencies (scripts/build-deps.sh fills the cache and
+# records in build/deps.cmake which cache entries this clone uses) and for the ones Debian ships
+# ready for MinGW (zlib, stb_image).
 
-set(TESSMARK_DEPS_CACHE "/var/cache/tessmark-deps" CACHE PATH "Cache of cross-built dependencies")
+set(_deps_record "${PROJECT_SOURCE_DIR}/build/deps.cmake")
+if(NOT EXISTS "${_deps_record}")
+  message(FATAL_ERROR "No record of the dependencies in ${_deps_record}: run scripts/build-deps.sh")
+endif()
+include("${_deps_record}")
+# A new record (another recipe, another cache) reconfigures the build folders.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${_deps_record}")
 set(_triplet "${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32")
 
 function(_tessmark_dep name)
-  set(root "${TESSMARK_DEPS_CACHE}/current-${name}/${_triplet}")
-  if(NOT EXISTS "${root}/.built")
+  set(root "${TESSMARK_DEP_${name}}/${_triplet}")
+  if(NOT TESSMARK_DEP_${name} OR NOT EXISTS "${root}/.built")
     message(FATAL_ERROR "Dependency ${name} is missing in ${root}: run scripts/build-deps.sh")
   endif()
   set(_dep_root "${root}" PARENT_SCOPE)

@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
 # Cross-builds the third-party libraries from Debian's source packages for both Windows targets.
-# Results go into a cache outside the clone, one folder per package version and target, so that a
-# second run only checks that the stamps are there.
+# Results go into a cache outside the clone, one folder per package version, recipe and target, so
+# that a second run only checks that the stamps are there. Each clone records which cache entries
+# it uses in build/deps.cmake (read by cmake/Dependencies.cmake), so that clones with different
+# recipes share one cache without taking each other's libraries.
 #
 #   scripts/build-deps.sh            -> prints the prefix of the cache on its last line
 #
 # Layout: $CACHE/<name>-<debian version>-<recipe hash>/<triplet>/{include,lib}
 set -euo pipefail
 
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
 CACHE=${TESSMARK_DEPS_CACHE:-/var/cache/tessmark-deps}
-# A change to this script's recipes must not reuse libraries built by the old ones.
-RECIPE=$(sha1sum "$0" | cut -c1-8)
+# Everything that shapes a build is in the key: this script's recipes and the toolchain files
+# the builds are configured with. A change to either must not reuse libraries built before it.
+RECIPE=$(cat "$0" "$ROOT"/cmake/toolchain-*.cmake | sha1sum | cut -c1-8)
+RECORD="$ROOT/build/deps.cmake"
 TRIPLETS=(x86_64-w64-mingw32 i686-w64-mingw32)
 JOBS=$(nproc)
 mkdir -p "$CACHE/src"
@@ -36,11 +41,22 @@ fetch_source() {
   echo "$dir"
 }
 
-toolchain_file() { echo "$(cd "$(dirname "$0")/.." && pwd)/cmake/toolchain-$1.cmake"; }
+toolchain_file() { echo "$ROOT/cmake/toolchain-$1.cmake"; }
+
+# Runs one step of a dependency build with its output in a log; when it fails, says which step
+# failed and shows the end of its log.
+step() {
+  local what=$1 logfile=$2; shift 2
+  if ! "$@" >"$logfile" 2>&1; then
+    log "FAILED: $what (log: $logfile)"
+    tail -n 40 "$logfile" >&2
+    exit 1
+  fi
+}
 
 build_curl() {
   local t=$1 src=$2 out=$3
-  cmake -S "$src" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" \
+  step "configure curl for $t" "$out/configure.log" cmake -S "$src" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$out" \
     -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
     -DCURL_USE_OPENSSL=OFF -DCURL_USE_SCHANNEL=OFF -DCURL_USE_MBEDTLS=OFF -DCURL_USE_WOLFSSL=OFF \
@@ -53,29 +69,29 @@ build_curl() {
     -DCURL_DISABLE_RTSP=ON -DCURL_DISABLE_MQTT=ON -DCURL_DISABLE_SMB=ON \
     -DCURL_DISABLE_FILE=OFF -DCURL_DISABLE_HTTP=OFF -DCURL_DISABLE_ALTSVC=ON -DCURL_DISABLE_HSTS=ON \
     -DCURL_DISABLE_NTLM=ON -DCURL_DISABLE_KERBEROS_AUTH=ON -DCURL_DISABLE_NEGOTIATE_AUTH=ON \
-    -DCURL_CA_PATH=none -DCURL_CA_BUNDLE=none >"$out/configure.log" 2>&1
-  cmake --build "$out/build" -j "$JOBS" >"$out/build.log" 2>&1
-  cmake --install "$out/build" >"$out/install.log" 2>&1
+    -DCURL_CA_PATH=none -DCURL_CA_BUNDLE=none
+  step "build curl for $t" "$out/build.log" cmake --build "$out/build" -j "$JOBS"
+  step "install curl for $t" "$out/install.log" cmake --install "$out/build"
 }
 
 build_jsoncpp() {
   local t=$1 src=$2 out=$3
-  cmake -S "$src" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" \
+  step "configure jsoncpp for $t" "$out/configure.log" cmake -S "$src" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$out" \
     -DBUILD_SHARED_LIBS=OFF -DBUILD_STATIC_LIBS=ON -DBUILD_OBJECT_LIBS=OFF \
     -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF \
-    -DJSONCPP_WITH_CMAKE_PACKAGE=OFF >"$out/configure.log" 2>&1
-  cmake --build "$out/build" -j "$JOBS" >"$out/build.log" 2>&1
-  cmake --install "$out/build" >"$out/install.log" 2>&1
+    -DJSONCPP_WITH_CMAKE_PACKAGE=OFF
+  step "build jsoncpp for $t" "$out/build.log" cmake --build "$out/build" -j "$JOBS"
+  step "install jsoncpp for $t" "$out/install.log" cmake --install "$out/build"
 }
 
 build_gtest() {
   local t=$1 src=$2 out=$3
-  cmake -S "$src" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" \
+  step "configure googletest for $t" "$out/configure.log" cmake -S "$src" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$out" -DBUILD_SHARED_LIBS=OFF \
-    -Dgtest_disable_pthreads=OFF >"$out/configure.log" 2>&1
-  cmake --build "$out/build" -j "$JOBS" >"$out/build.log" 2>&1
-  cmake --install "$out/build" >"$out/install.log" 2>&1
+    -Dgtest_disable_pthreads=OFF
+  step "build googletest for $t" "$out/build.log" cmake --build "$out/build" -j "$JOBS"
+  step "install googletest for $t" "$out/install.log" cmake --install "$out/build"
 }
 
 # A few C files compiled straight into a static library.
@@ -85,11 +101,11 @@ build_c_files() {
   local objs=() f o
   for f in "$@"; do
     o="$out/obj/$(basename "${f%.c}").o"
-    "$t-gcc-posix" -O2 -DNDEBUG $CFLAGS_EXTRA -c "$f" -o "$o"
+    step "compile $(basename "$f") for $t" "$out/compile.log" "$t-gcc-posix" -O2 -DNDEBUG $CFLAGS_EXTRA -c "$f" -o "$o"
     objs+=("$o")
   done
   rm -f "$out/lib/$lib"
-  "$t-ar" rcs "$out/lib/$lib" "${objs[@]}"
+  step "archive $lib for $t" "$out/archive.log" "$t-ar" rcs "$out/lib/$lib" "${objs[@]}"
 }
 
 build_minizip() {
@@ -138,12 +154,17 @@ build_one() {
     rm -rf "$out/build" "$out/obj"
     touch "$out/.built"
   done
-  ln -sfn "$CACHE/$name-$ver-$RECIPE" "$CACHE/current-$name"
+  echo "set(TESSMARK_DEP_$name \"$CACHE/$name-$ver-$RECIPE\")" >>"$RECORD.tmp"
 }
+
+mkdir -p "$ROOT/build"
+rm -f "$RECORD.tmp"
 
 build_one curl curl build_curl
 build_one jsoncpp libjsoncpp build_jsoncpp
 build_one minizip minizip build_minizip
 build_one lzma 7zip build_lzma
 build_one googletest googletest build_gtest
+# Rewritten only when it changes, so that a build folder reconfigures only then.
+if ! cmp -s "$RECORD.tmp" "$RECORD"; then mv "$RECORD.tmp" "$RECORD"; else rm -f "$RECORD.tmp"; fi
 echo "$CACHE"

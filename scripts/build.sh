@@ -10,8 +10,7 @@ for arch in "${targets[@]}"; do
   dir="$root/build/$t"
   if [ ! -f "$dir/build.ninja" ]; then
     cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$t.cmake" \
-      -DTESSMARK_DEPS_CACHE="${TESSMARK_DEPS_CACHE:-/var/cache/tessmark-deps}" >/dev/null
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$t.cmake" >/dev/null
   fi
   echo "[build] $t" >&2
   cmake --build "$dir" -j "$(nproc)"

@@ -21,15 +21,17 @@ rm -rf "$demo"; mkdir -p "$demo/packages"
 cp "$bin/tests/engine/fake_installer.exe" "$demo/packages/BrisolanSetup.exe"
 truncate -s 1572864 "$demo/packages/BrisolanSetup.exe"
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+# The server picks a free port itself (port 0) and prints its URLs; the first package URL is
+# read back from what it printed.
 "$TESSMARK_WINE" "$bin/tools/package_server/package_server.exe" 'Z:'"${demo//\//\\}"'\packages' \
-  --port "$port" --seconds 600 --fault slow:524288@GET >"$demo/server.out" 2>&1 &
+  --port 0 --seconds 600 --fault slow:524288@GET >"$demo/server.out" 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null || true; tessmark_session_end' EXIT
 url=""
 for _ in $(seq 100); do
-  url=$(grep -o 'http://[^ ]*/[0-9a-f]\{32\}/BrisolanSetup.exe' "$demo/server.out" | head -n 1 || true)
+  url=$(grep -o 'http://127.0.0.1:[0-9]*/[0-9a-f]\{32\}/BrisolanSetup.exe' "$demo/server.out" | head -n 1 || true)
   [ -n "$url" ] && break
+  kill -0 $server 2>/dev/null || break
   sleep 0.1
 done
 [ -n "$url" ] || { echo "package server did not start:"; cat "$demo/server.out"; exit 1; }

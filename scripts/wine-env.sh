@@ -15,3 +15,22 @@ else
   TESSMARK_WINE=$(command -v wine64 || command -v wine)
 fi
 export TESSMARK_WINE
+
+# True when 32-bit programs can run here: Debian's 32-bit Wine loader starts (natively, or
+# through an emulator registered for i386 programs). Sets TESSMARK_NO_32BIT_REASON otherwise.
+tessmark_runs_32bit() {
+  if [ ! -x /usr/lib/wine/wine ]; then
+    TESSMARK_NO_32BIT_REASON="the 32-bit Wine loader is not installed: scripts/install-packages.sh installs wine32"
+    return 1
+  fi
+  if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    TESSMARK_NO_32BIT_REASON="the kernel refuses 32-bit executables (IA-32 emulation is off)"
+    return 1
+  fi
+  return 0
+}
+
+# True when 32-bit programs run through an emulator registered for them (the kernel runs none).
+tessmark_32bit_emulated() {
+  grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386
+}

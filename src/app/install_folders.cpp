@@ -3,7 +3,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include "engine/system_info.h"
+#include "engine/system/system_info.h"
 
 namespace App {
 

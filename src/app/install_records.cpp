@@ -7,9 +7,9 @@
 #include <cwchar>
 
 #include "app/install_folders.h"
-#include "engine/file_utils.h"
-#include "engine/registry.h"
-#include "engine/wait_utils.h"
+#include "engine/system/file_utils.h"
+#include "engine/system/registry.h"
+#include "base/wait_utils.h"
 
 namespace App {
 

@@ -11,7 +11,7 @@
 #include "app/language_codes.h"
 #include "app/install_folders.h"
 #include "base/log.h"
-#include "engine/string_utils.h"
+#include "base/string_utils.h"
 
 namespace App {
 namespace {

@@ -5,14 +5,13 @@
 #include "app/install_folders.h"
 #include "app/install_records.h"
 #include "app/message_box_wnd.h"
-#include "app/sequence_button.h"
-#include "app/sequence_label.h"
+#include "app/sequence_controls.h"
 #include "app/skin_files.h"
 #include "app/status_message.h"
 #include "app/ui_language.h"
 #include "base/log.h"
-#include "engine/installer_settings.h"
-#include "engine/process_lookup.h"
+#include "engine/system/installer_settings.h"
+#include "engine/system/process_lookup.h"
 #include "ui_controls/ui_button.h"
 #include "ui_controls/ui_edit.h"
 #include "ui_controls/ui_label.h"
@@ -56,10 +55,7 @@ CMainWnd::~CMainWnd() {
 }
 
 SkinUI::CControlUI* CMainWnd::CreateControl(const wchar_t* elementName) {
-  if (elementName == nullptr) return nullptr;
-  if (::_wcsicmp(elementName, L"SequenceButton") == 0) return new SkinUI::CSequenceButtonUI();
-  if (::_wcsicmp(elementName, L"SequenceLabel") == 0) return new SkinUI::CSequenceLabelUI();
-  return nullptr;
+  return CreateInstallerControl(elementName);
 }
 
 void CMainWnd::PostStatus(int code, double progress, const wchar_t* text) {

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "engine/download_installer.h"
-#include "engine/thread.h"
-#include "engine/wait_utils.h"
+#include "base/thread.h"
+#include "base/wait_utils.h"
 #include "ui_core/ui_window_impl.h"
 
 namespace SkinUI {

@@ -4,7 +4,7 @@
 #include "app/language_codes.h"
 #include "app/main_wnd.h"
 #include "app/ui_language.h"
-#include "engine/installer_settings.h"
+#include "engine/system/installer_settings.h"
 #include "ui_controls/ui_label.h"
 #include "ui_core/ui_render.h"
 

@@ -4,8 +4,8 @@
 #include <ole2.h>
 
 #include "app/main_wnd.h"
-#include "engine/installer_settings.h"
-#include "engine/instance_mutex.h"
+#include "engine/system/installer_settings.h"
+#include "engine/system/instance_mutex.h"
 #include "ui_controls/ui_controls.h"
 #include "ui_core/ui_manager.h"
 #include "ui_core/ui_shadow.h"

@@ -270,10 +270,3 @@ template <typename T>
 using UniqueCoTaskMem = UniqueResource<CoTaskMemTraits<T>>;
 
 }  // namespace Utils
-
-// The common names are used unqualified across the engine.
-using Utils::UniqueFileHandle;
-using Utils::UniqueHandle;
-using Utils::UniqueLibrary;
-using Utils::UniqueRegKey;
-using Utils::UniqueResource;

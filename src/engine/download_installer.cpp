@@ -4,11 +4,11 @@
 
 #include <utility>
 
-#include "engine/downloader_factory.h"
-#include "engine/file_utils.h"
-#include "engine/installer_settings.h"
+#include "engine/download/downloader_factory.h"
+#include "engine/system/file_utils.h"
+#include "engine/system/installer_settings.h"
 #include "base/log.h"
-#include "engine/process_lookup.h"
+#include "engine/system/process_lookup.h"
 
 namespace {
 const wchar_t kProductInternalName[] = L"Tessmark";
@@ -73,31 +73,23 @@ std::wstring CDownloadInstaller::GetUninstallerCopyPath() {
 }
 
 void CDownloadInstaller::Start() {
-  packagePath_ = GetPackagePath();
+  runPackagePath_ = GetPackagePath();
   const int downloadType = InstallerSettings::Instance().DownloadType;
   UTILS_LOG(L"DL_TYPE=%d\r\n", downloadType);
 
   // A retry after the user changed the URL gets a new downloader (the old one is joined here;
   // after a failure its worker has ended).
-  if (!downloader_ || downloaderUrl_ != downloadUrl_) {
+  if (!downloader_ || urlOfDownloader_ != downloadUrl_) {
     downloader_.reset();
-    downloader_ = MakeDownloader(
-        downloadType,
-        [this](int code, double progress, const wchar_t* text) {
-          OnDownloadStatus(code, progress, text);
-        },
-        downloadUrl_, packagePath_);
-    downloaderUrl_ = downloadUrl_;
+    downloader_ = MakeDownloader(downloadType, Handler(), downloadUrl_, runPackagePath_);
+    urlOfDownloader_ = downloadUrl_;
   }
   // The installer runner keeps the package path it was made with: a new folder needs a new one.
-  if (!installer_ || installerPackagePath_ != packagePath_) {
+  if (!installer_ || packageOfInstaller_ != runPackagePath_) {
     installer_.reset();
-    installer_ = std::make_unique<CInstaller>(
-        [this](int code, double progress, const wchar_t* text) {
-          OnInstallStatus(code, progress, text);
-        },
-        L"\"" + packagePath_ + L"\"", installDirectory_, ssc_, dsc_, admin_);
-    installerPackagePath_ = packagePath_;
+    installer_ = std::make_unique<CInstaller>(Handler(), L"\"" + runPackagePath_ + L"\"", installDirectory_, ssc_,
+                                              dsc_, admin_);
+    packageOfInstaller_ = runPackagePath_;
   }
   installer_->SetInstallDirectory(installDirectory_);
   installer_->SetDsc(dsc_);
@@ -111,11 +103,7 @@ void CDownloadInstaller::Start() {
     // A failed copy leaves the runner without a program: it reports 5004 itself.
     CopyFileW(oldUninstallerPath_.c_str(), copyPath.c_str(), FALSE);
     uninstaller_.reset();
-    uninstaller_ = std::make_unique<CUninstaller>(
-        [this](int code, double progress, const wchar_t* text) {
-          OnUninstallStatus(code, progress, text);
-        },
-        copyPath, GetUninstallerDirectory());
+    uninstaller_ = std::make_unique<CUninstaller>(Handler(), copyPath, GetUninstallerDirectory());
     if (InstallerSettings::Instance().Reinstall) {
       // The running product holds files the uninstaller must remove.
       while (FindProcessIdByName(kProductProcessName) != 0) Sleep(100);
@@ -123,85 +111,74 @@ void CDownloadInstaller::Start() {
     uninstaller_->Start();
     return;  // the download starts on 5003
   }
-  downloader_->Start(packagePath_);
+  downloader_->Start(runPackagePath_);
 }
 
-void CDownloadInstaller::Forward(int code, double progress, const wchar_t* text) {
+namespace {
+
+// What follows each report once it has been forwarded: the word logged for it (some codes log
+// none) and the action. A code that is not listed is only forwarded.
+struct StatusStep {
+  int code;
+  const wchar_t* words[2];  // logged before and after the action
+  CDownloadInstaller::Action action;
+};
+
+using Action = CDownloadInstaller::Action;
+const StatusStep kStatusSteps[] = {
+    {DL_CODE_START, {L"DL_CODE_START\r\n", nullptr}, Action::kCreateInstallDirectory},
+    {DL_CODE_PROGRESS, {L"DL_CODE_PROGRESS\r\n", nullptr}, Action::kNone},
+    {DL_CODE_SUCCESS, {L"DOWNLOAD_SUCCESS\r\n", L"DL_CODE_SUCCESS\r\n"}, Action::kStartInstaller},
+    {DL_CODE_FAIL, {L"DL_CODE_FAIL\r\n", nullptr}, Action::kDeletePackage},
+    {DL_CODE_RETRY, {L"DL_CODE_RETRY\r\n", nullptr}, Action::kRestartDownload},
+    {IST_CODE_START, {L"IST_CODE_START\r\n", nullptr}, Action::kNone},
+    {IST_CODE_PROGRESS, {L"IST_CODE_PROGRESS\r\n", nullptr}, Action::kNone},
+    {IST_CODE_SUCCESS, {L"INSTALL_SUCCESS\r\n", nullptr}, Action::kDeletePackage},
+    {IST_CODE_FAIL, {L"IST_CODE_FAIL\r\n", nullptr}, Action::kDeletePackage},
+    {UNIST_CODE_START, {L"UNIST_CODE_START\r\n", nullptr}, Action::kNone},
+    {UNIST_CODE_PROGRESS, {L"UNIST_CODE_PROGRESS\r\n", nullptr}, Action::kNone},
+    {UNIST_CODE_SUCCESS, {L"UNIST_CODE_SUCCESS\r\n", nullptr}, Action::kStartDownload},
+    {UNIST_CODE_FAIL, {L"UNIST_CODE_FAIL\r\n", nullptr}, Action::kNone},
+    {UNIST_CODE_ERROR, {L"UNIST_CODE_ERROR\r\n", nullptr}, Action::kNone},
+};
+
+}  // namespace
+
+StatusCallback CDownloadInstaller::Handler() {
+  return [this](int code, double progress, const wchar_t* text) { OnStatus(code, progress, text); };
+}
+
+void CDownloadInstaller::OnStatus(int code, double progress, const wchar_t* text) {
   if (uiCallback_) uiCallback_(code, progress, text ? text : L"");
+  for (const StatusStep& step : kStatusSteps) {
+    if (step.code != code) continue;
+    if (step.words[0] != nullptr) HANDLER_LOG(step.words[0]);
+    Act(step.action);
+    if (step.words[1] != nullptr) HANDLER_LOG(step.words[1]);
+    return;
+  }
 }
 
-void CDownloadInstaller::OnDownloadStatus(int code, double progress, const wchar_t* text) {
-  Forward(code, progress, text);
-  switch (code) {
-    case DL_CODE_START:
-      HANDLER_LOG(L"DL_CODE_START\r\n");
+void CDownloadInstaller::Act(Action action) {
+  switch (action) {
+    case Action::kNone:
+      return;
+    case Action::kCreateInstallDirectory:
       Utils::CreateDirectoryRecursive(installDirectory_);
-      break;
-    case DL_CODE_PROGRESS:
-      HANDLER_LOG(L"DL_CODE_PROGRESS\r\n");
-      break;
-    case DL_CODE_SUCCESS:
-      HANDLER_LOG(L"DOWNLOAD_SUCCESS\r\n");
+      return;
+    case Action::kStartInstaller:
       if (installer_) installer_->Start();
-      HANDLER_LOG(L"DL_CODE_SUCCESS\r\n");
-      break;
-    case DL_CODE_FAIL:
-      HANDLER_LOG(L"DL_CODE_FAIL\r\n");
+      return;
+    case Action::kDeletePackage:
       DeletePackage();
-      break;
-    case DL_CODE_RETRY:
-      HANDLER_LOG(L"DL_CODE_RETRY\r\n");
+      return;
+    case Action::kRestartDownload:
       // The downloader's Start accepts a call from inside its own report.
-      if (downloader_) downloader_->Start(packagePath_);
-      break;
-    default:
-      break;
-  }
-}
-
-void CDownloadInstaller::OnUninstallStatus(int code, double progress, const wchar_t* text) {
-  Forward(code, progress, text);
-  switch (code) {
-    case UNIST_CODE_START:
-      HANDLER_LOG(L"UNIST_CODE_START\r\n");
-      break;
-    case UNIST_CODE_PROGRESS:
-      HANDLER_LOG(L"UNIST_CODE_PROGRESS\r\n");
-      break;
-    case UNIST_CODE_SUCCESS:
-      HANDLER_LOG(L"UNIST_CODE_SUCCESS\r\n");
-      if (installer_ && downloader_) downloader_->Start(packagePath_);
-      break;
-    case UNIST_CODE_FAIL:
-      HANDLER_LOG(L"UNIST_CODE_FAIL\r\n");
-      break;
-    case UNIST_CODE_ERROR:
-      HANDLER_LOG(L"UNIST_CODE_ERROR\r\n");
-      break;
-    default:
-      break;
-  }
-}
-
-void CDownloadInstaller::OnInstallStatus(int code, double progress, const wchar_t* text) {
-  Forward(code, progress, text);
-  switch (code) {
-    case IST_CODE_START:
-      HANDLER_LOG(L"IST_CODE_START\r\n");
-      break;
-    case IST_CODE_PROGRESS:
-      HANDLER_LOG(L"IST_CODE_PROGRESS\r\n");
-      break;
-    case IST_CODE_SUCCESS:
-      HANDLER_LOG(L"INSTALL_SUCCESS\r\n");
-      DeletePackage();
-      break;
-    case IST_CODE_FAIL:
-      HANDLER_LOG(L"IST_CODE_FAIL\r\n");
-      DeletePackage();
-      break;
-    default:
-      break;
+      if (downloader_) downloader_->Start(runPackagePath_);
+      return;
+    case Action::kStartDownload:
+      if (installer_ && downloader_) downloader_->Start(runPackagePath_);
+      return;
   }
 }
 
@@ -222,8 +199,8 @@ void DeleteFileSoon(const std::wstring& path) {
 }  // namespace
 
 void CDownloadInstaller::DeletePackage() {
-  DeleteFileSoon(packagePath_);
-  if (!rememberedPackagePath_.empty() && rememberedPackagePath_ != packagePath_)
-    DeleteFileSoon(rememberedPackagePath_);
-  rememberedPackagePath_ = packagePath_;
+  DeleteFileSoon(runPackagePath_);
+  if (!lastDeletedPackagePath_.empty() && lastDeletedPackagePath_ != runPackagePath_)
+    DeleteFileSoon(lastDeletedPackagePath_);
+  lastDeletedPackagePath_ = runPackagePath_;
 }

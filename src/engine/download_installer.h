@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "engine/downloader.h"
-#include "engine/installer.h"
+#include "engine/download/downloader.h"
+#include "engine/children/installer.h"
 #include "engine/status.h"
-#include "engine/uninstaller.h"
+#include "engine/children/uninstaller.h"
 
 class CDownloadInstaller {
 public:
@@ -41,20 +41,23 @@ public:
   // The temporary folder + "\Tessmark_un_asa.exe"; empty when there is no temporary folder.
   static std::wstring GetUninstallerCopyPath();
 
+  // What the orchestrator does after forwarding a report (see the table in the .cpp).
+  enum class Action { kNone, kCreateInstallDirectory, kStartInstaller, kDeletePackage, kRestartDownload, kStartDownload };
+
 private:
-  void OnDownloadStatus(int code, double progress, const wchar_t* text);
-  void OnUninstallStatus(int code, double progress, const wchar_t* text);
-  void OnInstallStatus(int code, double progress, const wchar_t* text);
-  void Forward(int code, double progress, const wchar_t* text);
+  // Every report of every worker: forwarded first, then logged and acted on.
+  void OnStatus(int code, double progress, const wchar_t* text);
+  StatusCallback Handler();
+  void Act(Action action);
   void DeletePackage();
 
   std::unique_ptr<CUninstaller> uninstaller_;
   std::unique_ptr<CDownloader> downloader_;
   std::unique_ptr<CInstaller> installer_;
-  std::wstring downloadUrl_;
+  std::wstring downloadUrl_;  // the URL the next Start downloads from
   std::wstring oldUninstallerPath_;
   std::wstring installDirectory_;
-  std::wstring packagePath_;
+  std::wstring runPackagePath_;  // where the current run downloads the package to
   std::wstring languageCode_;
   bool dsc_;
   bool ssc_;
@@ -64,8 +67,8 @@ private:
 
   // What the downloader and the installer runner were made for: a run after the user changed the
   // folder or the URL gets new ones, so that it downloads into and installs from the new folder.
-  std::wstring downloaderUrl_;
-  std::wstring installerPackagePath_;
+  std::wstring urlOfDownloader_;
+  std::wstring packageOfInstaller_;
   // The package deleted last: a run in another folder also removes the earlier run's package.
-  std::wstring rememberedPackagePath_;
+  std::wstring lastDeletedPackagePath_;
 };

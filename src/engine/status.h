@@ -54,3 +54,10 @@ enum StartupStyle : int {
   STARTUP_AUTO = 1,  // "AutoStartup": at once
   STARTUP_USER = 2,  // "UserStartup": when the user asks on the finish page
 };
+
+// A report after which the run of the orchestrator sends nothing more: the installation
+// succeeded, or a stage failed and the chain ends there (the user interface decides what follows).
+constexpr bool IsFinalStatus(int code) {
+  return code == IST_CODE_SUCCESS || code == IST_CODE_FAIL || code == DL_CODE_FAIL ||
+         code == UNIST_CODE_FAIL || code == UNIST_CODE_ERROR;
+}

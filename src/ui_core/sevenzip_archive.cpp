@@ -113,9 +113,16 @@ bool ClaimedSizesFit(const CSzArEx* db) {
   return true;
 }
 
-// Decodes every file into `entries`. Any file that cannot be decoded (or fails its CRC) fails
-// the whole archive: a skin with silently missing parts is worse than one that does not load.
-bool Skin7zDecodeAll(ISeekInStream* source, std::vector<Skin7zEntry>* entries) {
+// How far decoding an archive got.
+enum class Decoded {
+  kNoArchive,  // not a 7z archive, or one whose headers claim more than a skin may hold
+  kArchive,    // the entries decoded before the first file that could not be (or all of them)
+};
+
+// Decodes the files into `entries` in archive order. Decoding stops at the first file that
+// cannot be decoded (or fails its CRC), and the files decoded before it are kept: skins made for
+// this reader may rely on that.
+Decoded Skin7zDecodeAll(ISeekInStream* source, std::vector<Skin7zEntry>* entries) {
   static const bool crcReady = (CrcGenerateTable(), true);
   (void)crcReady;
 
@@ -129,8 +136,8 @@ bool Skin7zDecodeAll(ISeekInStream* source, std::vector<Skin7zEntry>* entries) {
 
   ArchiveDatabase database;
   CSzArEx* db = database.get();
-  if (SzArEx_Open(db, &look.vt, &kAlloc, &kAlloc) != SZ_OK) return false;
-  if (!ClaimedSizesFit(db)) return false;
+  if (SzArEx_Open(db, &look.vt, &kAlloc, &kAlloc) != SZ_OK) return Decoded::kNoArchive;
+  if (!ClaimedSizesFit(db)) return Decoded::kNoArchive;
 
   std::vector<Skin7zEntry> decoded;
   std::vector<UInt16> name;
@@ -144,8 +151,8 @@ bool Skin7zDecodeAll(ISeekInStream* source, std::vector<Skin7zEntry>* entries) {
     size_t offset = 0, size = 0;
     if (SzArEx_Extract(db, &look.vt, i, &folder.blockIndex, &folder.data, &folder.size, &offset,
                        &size, &kAlloc, &kAlloc) != SZ_OK)
-      return false;
-    if (size && (!folder.data || offset > folder.size || size > folder.size - offset)) return false;
+      break;
+    if (size && (!folder.data || offset > folder.size || size > folder.size - offset)) break;
 
     Skin7zEntry entry;
     entry.name.assign(reinterpret_cast<const wchar_t*>(name.data()), nameLength ? nameLength - 1 : 0);
@@ -155,7 +162,7 @@ bool Skin7zDecodeAll(ISeekInStream* source, std::vector<Skin7zEntry>* entries) {
     decoded.push_back(std::move(entry));
   }
   entries->swap(decoded);
-  return true;
+  return Decoded::kArchive;
 }
 
 Skin7zHandle* As7z(SkinArchiveHandle* archive) {
@@ -200,7 +207,7 @@ SkinArchiveHandle* Skin7zOpenFromMemory(const void* bytes, size_t size,
     stream.size = size;
     stream.position = 0;
     std::vector<Skin7zEntry> entries;
-    if (!Skin7zDecodeAll(&stream.vt, &entries)) return nullptr;
+    if (Skin7zDecodeAll(&stream.vt, &entries) == Decoded::kNoArchive) return nullptr;
     return Adopt(&entries, existing);
   } catch (...) {
     return nullptr;
@@ -213,8 +220,10 @@ SkinArchiveHandle* Skin7zOpenFromFile(const wchar_t* path, SkinArchiveHandle* ex
   try {
     SdkFile file;
     if (!file.Open(path)) return nullptr;
+    // A file that opens but holds no 7z archive gives a handle without entries: its lookups then
+    // say "not found", as for any name the archive lacks.
     std::vector<Skin7zEntry> entries;
-    if (!Skin7zDecodeAll(file.stream(), &entries)) return nullptr;
+    Skin7zDecodeAll(file.stream(), &entries);
     return Adopt(&entries, existing);
   } catch (...) {
     return nullptr;

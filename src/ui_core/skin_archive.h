@@ -104,10 +104,12 @@ uint32_t SkinZipLastResult() noexcept;
 
 // Opens a 7z archive from `size` bytes (only read during the call). With `existing` (an open 7z
 // handle) its items are replaced on success and `existing` is returned; on failure it is left as
-// it was. Null when the archive cannot be read whole, is corrupt or decodes to too much.
+// it was. Null when the bytes are no 7z archive or its headers claim more than a skin may decode
+// to. A file that cannot be decoded stops the decoding: the files before it are kept.
 SkinArchiveHandle* Skin7zOpenFromMemory(const void* bytes, size_t size,
                                         SkinArchiveHandle* existing = nullptr) noexcept;
-// The same for a file.
+// The same for a file, except that a file that opens but holds no 7z archive (or one that claims
+// too much) gives a handle without items. Null when the file cannot be opened.
 SkinArchiveHandle* Skin7zOpenFromFile(const wchar_t* path,
                                       SkinArchiveHandle* existing = nullptr) noexcept;
 

@@ -94,7 +94,11 @@ bool CContainerUI::IsSelfOrAncestor(const CControlUI* control) const {
   return false;
 }
 
-bool CContainerUI::Add(CControlUI* control) { return AddAt(control, items_.GetSize()); }
+// Not through the virtual AddAt: a derived container that overrides both would handle the
+// new child twice.
+bool CContainerUI::Add(CControlUI* control) {
+  return CContainerUI::AddAt(control, items_.GetSize());
+}
 
 bool CContainerUI::AddAt(CControlUI* control, int index) {
   // The index is checked before the manager registers the subtree's names, so that a refused

@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <mutex>
+#include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "ui_core/ui_attributes.h"
@@ -48,6 +51,49 @@ constexpr long long kMaxImagePixels = 16LL << 20;
 // Rectangle values of a description beyond this are nonsense; clamping keeps the sums that
 // place an image inside a control far from overflowing.
 constexpr int kMaxDescriptionCoord = 1 << 20;
+
+// The memory DC that holds each loaded image's bitmap, found from the bitmap alone (DrawImage
+// takes a bitmap). It lives for the whole process and is never destroyed, because the shared
+// image table frees its entries during static destruction.
+class EntryDcRegistry {
+public:
+  static EntryDcRegistry& Get() {
+    alignas(EntryDcRegistry) static unsigned char storage[sizeof(EntryDcRegistry)];
+    static EntryDcRegistry* registry = new (storage) EntryDcRegistry;
+    return *registry;
+  }
+  void Add(HBITMAP bitmap, HDC dc) {
+    std::lock_guard<std::mutex> hold(lock_);
+    dcs_[bitmap] = dc;
+  }
+  // By the DC: the entry's bitmap may have been moved out of it.
+  void Remove(HDC dc) {
+    std::lock_guard<std::mutex> hold(lock_);
+    for (auto it = dcs_.begin(); it != dcs_.end(); ++it) {
+      if (it->second == dc) {
+        dcs_.erase(it);
+        return;
+      }
+    }
+  }
+  HDC Find(HBITMAP bitmap) {
+    std::lock_guard<std::mutex> hold(lock_);
+    const auto found = dcs_.find(bitmap);
+    return found == dcs_.end() ? nullptr : found->second;
+  }
+
+private:
+  std::mutex lock_;
+  std::unordered_map<HBITMAP, HDC> dcs_;
+};
+
+// Lets go of the entry's bitmap: out of the registry, out of its DC, then deleted.
+void ReleaseEntryBitmap(TImageEntryUI* entry) {
+  if (entry->dc) EntryDcRegistry::Get().Remove(entry->dc.get());
+  entry->dc.reset();
+  entry->bitmap.reset();
+  entry->pixels = nullptr;
+}
 
 bool IsBlank(wchar_t c) { return c != L'\0' && c <= L' '; }
 
@@ -174,8 +220,14 @@ TImageEntryUI* MakeEntry(const uint8_t* rgba, int width, int height, DWORD mask)
     }
     std::memcpy(out + i * 4, &pixel, 4);
   }
+  Utils::UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+  if (!dc) return nullptr;
+  const HGDIOBJ old = ::SelectObject(dc.get(), bitmap.get());
+  if (old == nullptr || old == HGDI_ERROR) return nullptr;
   auto* entry = new TImageEntryUI;
   entry->bitmap = std::move(bitmap);
+  entry->dc = std::move(dc);
+  EntryDcRegistry::Get().Add(entry->bitmap.get(), entry->dc.get());
   entry->pixels = out;
   entry->width = width;
   entry->height = height;
@@ -280,7 +332,9 @@ uint32_t ShiftPremultiplied(uint32_t pixel, short hue, short saturation, short l
 
 }  // namespace
 
-// --- the description record ----------------------------------------------------------------------
+// --- the records ---------------------------------------------------------------------------------
+
+TImageEntryUI::~TImageEntryUI() { ReleaseEntryBitmap(this); }
 
 void TImageDescUI::Clear() {
   description.Empty();
@@ -373,8 +427,7 @@ TImageEntryUI* CRenderUI::LoadImageFromMemory(const uint8_t* bytes, size_t size,
 
 void CRenderUI::FreeImage(TImageEntryUI* entry, bool deleteRecord) {
   if (entry == nullptr) return;
-  entry->bitmap.reset();
-  entry->pixels = nullptr;
+  ReleaseEntryBitmap(entry);
   entry->pixelCopy.reset();
   if (deleteRecord) delete entry;
 }
@@ -518,13 +571,21 @@ void CRenderUI::DrawImage(HDC hDC, HBITMAP bitmap, const RECT& dest, const RECT&
   const RECT c = {std::max<LONG>(corners.left, 0), std::max<LONG>(corners.top, 0),
                   std::max<LONG>(corners.right, 0), std::max<LONG>(corners.bottom, 0)};
 
-  Utils::UniqueMemoryDC memory(::CreateCompatibleDC(hDC));
-  if (!memory) return;
-  const HGDIOBJ old = ::SelectObject(memory.get(), bitmap);
-  if (old == nullptr || old == HGDI_ERROR) return;  // selected into another DC
+  // A loaded image is already selected into its own DC; any other bitmap is selected into a
+  // DC made for this call.
+  HDC bitmapDC = EntryDcRegistry::Get().Find(bitmap);
+  Utils::UniqueMemoryDC memory;
+  HGDIOBJ old = nullptr;
+  if (bitmapDC == nullptr) {
+    memory.reset(::CreateCompatibleDC(hDC));
+    if (!memory) return;
+    old = ::SelectObject(memory.get(), bitmap);
+    if (old == nullptr || old == HGDI_ERROR) return;  // selected into another DC
+    bitmapDC = memory.get();
+  }
   const int oldMode = ::SetStretchBltMode(hDC, COLORONCOLOR);
 
-  const NineGridPainter painter(hDC, memory.get(), paint, alpha || fade != 255, fade);
+  const NineGridPainter painter(hDC, bitmapDC, paint, alpha || fade != 255, fade);
   if (!hole) {
     const RECT centre = {dest.left + c.left, dest.top + c.top, dest.right - c.right,
                          dest.bottom - c.bottom};
@@ -572,7 +633,7 @@ void CRenderUI::DrawImage(HDC hDC, HBITMAP bitmap, const RECT& dest, const RECT&
   }
 
   ::SetStretchBltMode(hDC, oldMode);
-  ::SelectObject(memory.get(), old);
+  if (old != nullptr) ::SelectObject(memory.get(), old);
 }
 
 // --- colour shift -------------------------------------------------------------------------------

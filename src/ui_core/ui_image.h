@@ -20,7 +20,14 @@ constexpr const wchar_t* kImageTypeColor = L"*COLOR*";
 
 // One decoded image: a 32-bit top-down DIB section with premultiplied BGRA pixels. Owned by a
 // window manager's image table (or the process-wide shared table), or by a window shadow.
+// Release it with CRenderUI::FreeImage or delete, never by resetting `bitmap` alone: the bitmap
+// stays selected into the entry's own memory DC, from which every draw of it blits.
 struct TImageEntryUI {
+  TImageEntryUI() = default;
+  ~TImageEntryUI();
+  TImageEntryUI(const TImageEntryUI&) = delete;
+  TImageEntryUI& operator=(const TImageEntryUI&) = delete;
+
   Utils::UniqueBitmap bitmap;
   uint8_t* pixels = nullptr;              // into the DIB section; width * height * 4 bytes
   std::unique_ptr<uint8_t[]> pixelCopy;   // untouched pixels for the colour shift; null unless hsl
@@ -30,6 +37,9 @@ struct TImageEntryUI {
   bool useHsl = false;  // follows the window's hue, saturation and lightness
   CStringUI resourceType;
   DWORD mask = 0;
+  // Holds `bitmap` selected for the entry's life (selecting a bitmap costs more than the blit);
+  // declared after it so that the DC lets go of the bitmap before the bitmap is deleted.
+  Utils::UniqueMemoryDC dc;
 };
 
 // The parsed form of one image attribute of a control.

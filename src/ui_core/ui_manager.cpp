@@ -154,15 +154,8 @@ CWindowManagerUI::~CWindowManagerUI() {
     root_ = nullptr;
     root->Delete();
   }
-  resources_.RemoveAllFonts();
-  resources_.RemoveAllImages();
-  resources_.RemoveAllAttributeLists();
-  RemoveAllWindowCustomAttribute();
-  RemoveAllOptionGroups();
-  RemoveAllTimers();
-  // The tooltip is owned by the window and went with it when the window was destroyed first.
-  if (toolTipWindow_ && !::IsWindow(toolTipWindow_.get())) toolTipWindow_.release();
-  toolTipWindow_.reset();
+  RemoveOwnResources();
+  DestroyToolTip();
   DropOffscreen();
   paintDC_.reset();
   CPtrArrayUI& live = ProcessTables().liveManagers;
@@ -170,14 +163,18 @@ CWindowManagerUI::~CWindowManagerUI() {
   if (index >= 0) live.Remove(index);
 }
 
-void CWindowManagerUI::Init(HWND window, const wchar_t* name) {
-  nameIndex_.Resize(83);
+void CWindowManagerUI::RemoveOwnResources() {
   resources_.RemoveAllFonts();
   resources_.RemoveAllImages();
   resources_.RemoveAllAttributeLists();
   RemoveAllWindowCustomAttribute();
   RemoveAllOptionGroups();
   RemoveAllTimers();
+}
+
+void CWindowManagerUI::Init(HWND window, const wchar_t* name) {
+  nameIndex_.Resize(83);
+  RemoveOwnResources();
   name_ = name;
   if (window == paintWindow_) return;
   paintWindow_ = window;

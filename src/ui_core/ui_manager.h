@@ -254,6 +254,8 @@ private:
   bool IsWindowThread() const;
   void ForgetInLists(CControlUI* control);
   void RegisterNames(CControlUI* control);
+  static bool OfferToFilters(const CPtrArrayUI& filters, UINT message, WPARAM wParam,
+                             LPARAM lParam, LRESULT& result);
   CControlUI* FindTabStop(CControlUI* from, bool forward);
   bool TranslateShortcut(WPARAM ch);
 
@@ -285,6 +287,7 @@ private:
   void HandleKillFocus(HWND gaining);
   void StartMouseTracking();
   void DeactivateToolTip();
+  void DestroyToolTip();
   void TakeNativeFocus();
   void KillFocusControl(CControlUI* gaining);
   void RaiseEvent(CControlUI* control, int type, POINT pt, WPARAM wParam = 0, LPARAM lParam = 0,
@@ -292,6 +295,7 @@ private:
 
   // --- resources (ui_manager.cpp) ---
   static FARPROC LookupUser32(const char* name);  // null on systems without the function
+  void RemoveOwnResources();
   TResourceSetUI& ResourceSetFor(bool shared);
   TFontEntryUI* MakeFontEntry(const wchar_t* face, int size, bool bold, bool underline,
                               bool italic);

@@ -90,23 +90,14 @@ bool CWindowManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam
 
 bool CWindowManagerUI::FilterMessage(UINT message, WPARAM wParam, LPARAM lParam,
                                      LRESULT& result) {
-  const CPtrArrayUI filters(messageFilters_);
-  for (int i = 0; i < filters.GetSize(); ++i) {
-    auto* filter = static_cast<IMessageFilterUI*>(filters[i]);
-    if (messageFilters_.Find(filter) < 0) continue;
-    bool handled = false;
-    const LRESULT filtered = filter->MessageHandler(message, wParam, lParam, handled);
-    if (!handled) continue;
-    result = filtered;
-    // The last mouse point stays right even when a filter takes the message.
-    if (message >= WM_MOUSEMOVE && message <= WM_LBUTTONDBLCLK) {
-      mousePoint_ = ClientPoint(lParam);
-    } else if (message == WM_CONTEXTMENU || message == WM_MOUSEWHEEL) {
-      mousePoint_ = ScreenToClientPoint(paintWindow_, lParam);
-    }
-    return true;
+  if (!OfferToFilters(messageFilters_, message, wParam, lParam, result)) return false;
+  // The last mouse point stays right even when a filter takes the message.
+  if (message >= WM_MOUSEMOVE && message <= WM_LBUTTONDBLCLK) {
+    mousePoint_ = ClientPoint(lParam);
+  } else if (message == WM_CONTEXTMENU || message == WM_MOUSEWHEEL) {
+    mousePoint_ = ScreenToClientPoint(paintWindow_, lParam);
   }
-  return false;
+  return true;
 }
 
 bool CWindowManagerUI::HandleLayeredFrame(UINT message, WPARAM wParam, LRESULT& result) {
@@ -228,6 +219,11 @@ void CWindowManagerUI::HandleClose() {
     HWND next = child ? ::GetParent(paintWindow_) : ::GetWindow(paintWindow_, GW_OWNER);
     if (next != nullptr) ::SetFocus(next);
   }
+  DestroyToolTip();
+}
+
+void CWindowManagerUI::DestroyToolTip() {
+  // The tooltip is owned by the window and went with it when the window was destroyed first.
   if (toolTipWindow_ && !::IsWindow(toolTipWindow_.get())) toolTipWindow_.release();
   toolTipWindow_.reset();
 }
@@ -627,53 +623,6 @@ CControlUI* CWindowManagerUI::FindTabStop(CControlUI* from, bool forward) {
     if (IsTabStop(static_cast<CControlUI*>(visited[i]))) return static_cast<CControlUI*>(visited[i]);
   }
   return nullptr;
-}
-
-// --- lists of controls the manager serves ----------------------------------------------------
-
-bool CWindowManagerUI::AddPostPaint(CControlUI* control) {
-  if (control == nullptr || postPaintControls_.Find(control) >= 0) return false;
-  return postPaintControls_.Add(control);
-}
-
-bool CWindowManagerUI::RemovePostPaint(CControlUI* control) {
-  const int index = postPaintControls_.Find(control);
-  if (index < 0) return false;
-  return postPaintControls_.Remove(index);
-}
-
-bool CWindowManagerUI::AddNativeWindow(CControlUI* control, HWND window) {
-  if (control == nullptr || window == nullptr || nativeWindows_.Find(window) >= 0) return false;
-  if (!nativeWindows_.Add(window)) return false;
-  if (nativeWindowControls_.Add(control)) return true;
-  nativeWindows_.Remove(nativeWindows_.GetSize() - 1);
-  return false;
-}
-
-bool CWindowManagerUI::RemoveNativeWindow(HWND window) {
-  const int index = nativeWindows_.Find(window);
-  if (index < 0) return false;
-  nativeWindows_.Remove(index);
-  nativeWindowControls_.Remove(index);
-  return true;
-}
-
-RECT CWindowManagerUI::GetNativeWindowRect(HWND window) const {
-  RECT rc = {0, 0, 0, 0};
-  if (window == nullptr || !::GetWindowRect(window, &rc)) return RECT{0, 0, 0, 0};
-  ::MapWindowPoints(nullptr, paintWindow_, reinterpret_cast<POINT*>(&rc), 2);
-  return rc;
-}
-
-bool CWindowManagerUI::AddMouseLeaveTracking(CControlUI* control) {
-  if (control == nullptr || mouseLeaveTracking_.Find(control) >= 0) return false;
-  return mouseLeaveTracking_.Add(control);
-}
-
-bool CWindowManagerUI::RemoveMouseLeaveTracking(CControlUI* control) {
-  const int index = mouseLeaveTracking_.Find(control);
-  if (index < 0) return false;
-  return mouseLeaveTracking_.Remove(index);
 }
 
 }  // namespace SkinUI

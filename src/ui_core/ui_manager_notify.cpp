@@ -274,12 +274,13 @@ bool CWindowManagerUI::TranslateAccelerator(MSG* msg) {
 
 // --- pre-translation -------------------------------------------------------------------------
 
-bool CWindowManagerUI::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
-                                         LRESULT& result) {
-  const CPtrArrayUI filters(preMessageFilters_);
-  for (int i = 0; i < filters.GetSize(); ++i) {
-    auto* filter = static_cast<IMessageFilterUI*>(filters[i]);
-    if (preMessageFilters_.Find(filter) < 0) continue;
+bool CWindowManagerUI::OfferToFilters(const CPtrArrayUI& filters, UINT message, WPARAM wParam,
+                                      LPARAM lParam, LRESULT& result) {
+  // A filter may remove itself or another one while it is asked.
+  const CPtrArrayUI snapshot(filters);
+  for (int i = 0; i < snapshot.GetSize(); ++i) {
+    auto* filter = static_cast<IMessageFilterUI*>(snapshot[i]);
+    if (filters.Find(filter) < 0) continue;
     bool handled = false;
     const LRESULT filtered = filter->MessageHandler(message, wParam, lParam, handled);
     if (handled) {
@@ -287,6 +288,12 @@ bool CWindowManagerUI::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lPa
       return true;
     }
   }
+  return false;
+}
+
+bool CWindowManagerUI::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
+                                         LRESULT& result) {
+  if (OfferToFilters(preMessageFilters_, message, wParam, lParam, result)) return true;
   switch (message) {
     case WM_KEYDOWN:
       if (wParam != VK_TAB) return false;
@@ -463,6 +470,47 @@ void CWindowManagerUI::ForgetInLists(CControlUI* control) {
     delete static_cast<CPtrArrayUI*>(optionGroups_.Find(group.GetData(), false));
     optionGroups_.Remove(group.GetData());
   }
+}
+
+// --- lists of controls the manager serves ----------------------------------------------------
+
+bool CWindowManagerUI::AddPostPaint(CControlUI* control) {
+  return AddUnique(postPaintControls_, control);
+}
+
+bool CWindowManagerUI::RemovePostPaint(CControlUI* control) {
+  return RemoveEntry(postPaintControls_, control);
+}
+
+bool CWindowManagerUI::AddMouseLeaveTracking(CControlUI* control) {
+  return AddUnique(mouseLeaveTracking_, control);
+}
+
+bool CWindowManagerUI::RemoveMouseLeaveTracking(CControlUI* control) {
+  return RemoveEntry(mouseLeaveTracking_, control);
+}
+
+bool CWindowManagerUI::AddNativeWindow(CControlUI* control, HWND window) {
+  if (control == nullptr || window == nullptr || nativeWindows_.Find(window) >= 0) return false;
+  if (!nativeWindows_.Add(window)) return false;
+  if (nativeWindowControls_.Add(control)) return true;
+  nativeWindows_.Remove(nativeWindows_.GetSize() - 1);
+  return false;
+}
+
+bool CWindowManagerUI::RemoveNativeWindow(HWND window) {
+  const int index = nativeWindows_.Find(window);
+  if (index < 0) return false;
+  nativeWindows_.Remove(index);
+  nativeWindowControls_.Remove(index);
+  return true;
+}
+
+RECT CWindowManagerUI::GetNativeWindowRect(HWND window) const {
+  RECT rc = {0, 0, 0, 0};
+  if (window == nullptr || !::GetWindowRect(window, &rc)) return RECT{0, 0, 0, 0};
+  ::MapWindowPoints(nullptr, paintWindow_, reinterpret_cast<POINT*>(&rc), 2);
+  return rc;
 }
 
 // --- the name index and lookup ---------------------------------------------------------------

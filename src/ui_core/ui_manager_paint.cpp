@@ -82,7 +82,6 @@ bool CWindowManagerUI::HandlePaint() {
   } else if (!::GetUpdateRect(paintWindow_, &paint, FALSE)) {
     return true;
   }
-  if (focusNeeded_) SetNextTabControl(true);
 
   ScopedFlag painting(painting_);
   RECT client = {0, 0, 0, 0};
@@ -100,6 +99,9 @@ bool CWindowManagerUI::HandlePaint() {
     ClearOffscreenPixels(client);
     root_->SetPos(client, true);
   }
+  // After the layout: with a layout still pending the move would only invalidate the window,
+  // and this very paint would validate it again, leaving the focus where it was.
+  if (focusNeeded_) SetNextTabControl(true);
 
   const bool offscreen = offscreenPaint_ && EnsureOffscreen(client);
   PAINTSTRUCT ps = {};

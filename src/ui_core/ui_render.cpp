@@ -83,6 +83,60 @@ Utils::UniquePen MakePen(int style, int width, DWORD argb) {
 
 int FrameStyle(int style) { return style == PS_SOLID ? PS_INSIDEFRAME : style; }
 
+// A 32-bit DIB kept selected into a memory DC of this thread for the blends of translucent
+// fills: making and selecting a bitmap per fill costs far more than the fill. It grows to the
+// largest area asked for.
+class ScratchSurface {
+public:
+  // The DC, with at least width x height pixels at (0, 0); null when it cannot be made.
+  HDC Reserve(int width, int height) {
+    if (!FitsScratch(width, height)) return nullptr;
+    if (width > width_ || height > height_) {
+      const int newWidth = std::max(width, width_);
+      const int newHeight = std::max(height, height_);
+      if (!FitsScratch(newWidth, newHeight)) return nullptr;
+      if (!dc_) dc_.reset(::CreateCompatibleDC(nullptr));
+      void* bits = nullptr;
+      Utils::UniqueBitmap bitmap = CreateDib32(newWidth, newHeight, &bits);
+      if (!dc_ || !bitmap) return nullptr;
+      const HGDIOBJ old = ::SelectObject(dc_.get(), bitmap.get());
+      if (old == nullptr || old == HGDI_ERROR) return nullptr;
+      if (!stockBitmap_) stockBitmap_ = old;
+      bitmap_ = std::move(bitmap);  // the previous one is no longer selected
+      pixels_ = static_cast<uint32_t*>(bits);
+      width_ = newWidth;
+      height_ = newHeight;
+    }
+    ::GdiFlush();  // earlier blends from it are done before its pixels change
+    return dc_.get();
+  }
+  uint32_t* Row(int y) const { return pixels_ + static_cast<size_t>(y) * width_; }
+
+  ~ScratchSurface() {
+    if (dc_ && stockBitmap_ != nullptr) ::SelectObject(dc_.get(), stockBitmap_);
+  }
+
+private:
+  Utils::UniqueMemoryDC dc_;
+  Utils::UniqueBitmap bitmap_;
+  HGDIOBJ stockBitmap_ = nullptr;
+  uint32_t* pixels_ = nullptr;
+  int width_ = 0;
+  int height_ = 0;
+};
+
+ScratchSurface& Scratch() {
+  thread_local ScratchSurface surface;
+  return surface;
+}
+
+// Selects the font unless the DC has it already, and leaves it selected: selecting a font costs
+// more than drawing a label's text, and the next text of a window is mostly in the same font.
+// (A window's font deleted while still selected is deleted when the DC lets go of it.)
+void UseFont(HDC hDC, HFONT font) {
+  if (font != nullptr && ::GetCurrentObject(hDC, OBJ_FONT) != font) ::SelectObject(hDC, font);
+}
+
 void SelectClip(HDC hDC, const Utils::UniqueRegion& region) {
   if (hDC != nullptr && region) ::SelectClipRgn(hDC, region.get());
 }
@@ -172,12 +226,16 @@ void CRenderUI::DrawColor(HDC hDC, const RECT& rc, DWORD argb) {
     return;
   }
   // One premultiplied pixel stretched over the rect with per-pixel alpha.
-  void* bits = nullptr;
-  Utils::UniqueBitmap pixel = CreateDib32(1, 1, &bits);
-  if (!pixel) return;
-  const DWORD premultiplied = PremultiplyArgb(argb);
-  std::memcpy(bits, &premultiplied, sizeof(premultiplied));
-  DrawImage(hDC, pixel.get(), rc, rc, RECT{0, 0, 1, 1}, RECT{0, 0, 0, 0}, true);
+  if (rc.right <= rc.left || rc.bottom <= rc.top) return;
+  ScratchSurface& scratch = Scratch();
+  HDC pixel = scratch.Reserve(1, 1);
+  if (pixel == nullptr) return;
+  *scratch.Row(0) = PremultiplyArgb(argb);
+  const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  const int oldMode = ::SetStretchBltMode(hDC, COLORONCOLOR);
+  GetAlphaBlend()(hDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, pixel, 0, 0, 1, 1,
+                  blend);
+  ::SetStretchBltMode(hDC, oldMode);
 }
 
 void CRenderUI::DrawGradient(HDC hDC, const RECT& rc, DWORD argbFrom, DWORD argbTo,
@@ -197,23 +255,21 @@ void CRenderUI::DrawGradient(HDC hDC, const RECT& rc, DWORD argbFrom, DWORD argb
   if (!::IntersectRect(&visible, &rc, &clip)) return;
   const int width = visible.right - visible.left;
   const int height = visible.bottom - visible.top;
-  if (!FitsScratch(width, height)) return;
-  Utils::UniqueMemoryDC memory(::CreateCompatibleDC(hDC));
-  void* bits = nullptr;
-  Utils::UniqueBitmap scratch = CreateDib32(width, height, &bits);
-  if (!memory || !scratch) return;
-  Utils::ScopedSelectObject select(memory.get(), scratch.get());
+  ScratchSurface& scratch = Scratch();
+  HDC memory = scratch.Reserve(width, height);
+  if (memory == nullptr) return;
   RECT local = rc;
   ::OffsetRect(&local, -visible.left, -visible.top);
-  FillGradient(memory.get(), local, argbFrom, argbTo, vertical, steps);
+  FillGradient(memory, local, argbFrom, argbTo, vertical, steps);
   ::GdiFlush();
-  // GDI leaves the alpha bytes undefined; the scratch bitmap is opaque.
-  auto* pixels = static_cast<uint8_t*>(bits);
-  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-  for (size_t i = 0; i < count; ++i) pixels[i * 4 + 3] = 0xFF;
+  // GDI leaves the alpha bytes undefined; the gradient is opaque.
+  for (int y = 0; y < height; ++y) {
+    uint32_t* row = scratch.Row(y);
+    for (int x = 0; x < width; ++x) row[x] |= 0xFF000000u;
+  }
   const BLENDFUNCTION blend = {AC_SRC_OVER, 0, static_cast<BYTE>(alpha), AC_SRC_ALPHA};
-  GetAlphaBlend()(hDC, visible.left, visible.top, width, height, memory.get(), 0, 0, width,
-                  height, blend);
+  GetAlphaBlend()(hDC, visible.left, visible.top, width, height, memory, 0, 0, width, height,
+                  blend);
 }
 
 void CRenderUI::DrawGradientBands(HDC hDC, const RECT& rc, DWORD argbFrom, DWORD argbTo,
@@ -331,7 +387,7 @@ void CRenderUI::DrawText(HDC hDC, CWindowManagerUI* manager, RECT& rc, const wch
   if (hDC == nullptr || manager == nullptr || text == nullptr || *text == L'\0') return;
   CStringUI shown(text);
   CWindowManagerUI::ProcessMultiLanguageTokens(shown);
-  Utils::ScopedSelectObject selectFont(hDC, manager->GetFont(font));
+  UseFont(hDC, manager->GetFont(font));
   const int oldMode = ::SetBkMode(hDC, TRANSPARENT);
   const COLORREF oldColor = ::SetTextColor(hDC, ArgbToColorRef(argb));
   ::DrawTextW(hDC, shown.GetData(), -1, &rc, style | DT_NOPREFIX);
@@ -346,7 +402,7 @@ SIZE CRenderUI::GetTextSize(HDC hDC, CWindowManagerUI* manager, const wchar_t* t
   if (hDC == nullptr || manager == nullptr || text == nullptr || *text == L'\0') return size;
   CStringUI shown(text);
   CWindowManagerUI::ProcessMultiLanguageTokens(shown);
-  Utils::ScopedSelectObject selectFont(hDC, manager->GetFont(font));
+  UseFont(hDC, manager->GetFont(font));
   ::GetTextExtentPoint32W(hDC, shown.GetData(), shown.GetLength(), &size);
   return size;
 }

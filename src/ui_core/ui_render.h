@@ -88,7 +88,8 @@ public:
   // --- text ---------------------------------------------------------------------------------
 
   // Plain text after the language-token substitution, in the manager's font `font` (-1 or an
-  // unknown id: the default font), DrawTextW with `style` | DT_NOPREFIX.
+  // unknown id: the default font), DrawTextW with `style` | DT_NOPREFIX. Both leave that font
+  // selected in the DC (the next text in it then costs no font selection).
   static void DrawText(HDC hDC, CWindowManagerUI* manager, RECT& rc, const wchar_t* text,
                        DWORD argb, int font, UINT style);
   static SIZE GetTextSize(HDC hDC, CWindowManagerUI* manager, const wchar_t* text, int font,

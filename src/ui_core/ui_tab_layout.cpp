@@ -20,7 +20,8 @@ void* CTabLayoutUI::GetInterface(const wchar_t* name) {
 }
 
 bool CTabLayoutUI::Add(CControlUI* control) {
-  if (!CContainerUI::Add(control)) return false;
+  // The container's own insertion, not the AddAt below, whose rule differs.
+  if (!CContainerUI::AddAt(control, GetCount())) return false;
   if (selectedIndex_ == -1 && control->IsVisible()) {
     selectedIndex_ = GetItemIndex(control);
   } else {

@@ -290,12 +290,10 @@ bool CXmlDocUI::Parse(wchar_t*& p, uint32_t parent, int depth) {
     if (*p == L'\0' && parent <= 1) return true;
     SkipSpace(p);
     if (*p != L'<') return Fail(L"Expected start tag", p);
-    if (p[1] == L'/') {
-      // The end tag of the enclosing element, which the caller checks; at the top level there
-      // is no such element.
-      if (parent == 0) return Fail(L"Unmatched closing tag", p);
-      return true;
-    }
+    // The end tag of the enclosing element, which the caller checks. At the top level there is
+    // no such element: the stray end tag ends the document, which keeps what it has (skins made
+    // for this parser may carry one after their root).
+    if (p[1] == L'/') return true;
     *p++ = L'\0';
     SkipSpace(p);
 

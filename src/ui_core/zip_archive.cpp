@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace SkinUI {
 namespace {
@@ -16,31 +17,6 @@ uint32_t Remember(uint32_t result) {
   g_lastResult.store(result);
   return result;
 }
-
-// A file handle that this file opened and must close.
-class OwnedFile {
-public:
-  explicit OwnedFile(HANDLE file = INVALID_HANDLE_VALUE) : file_(file) {}
-  ~OwnedFile() {
-    if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);
-  }
-  OwnedFile(const OwnedFile&) = delete;
-  OwnedFile& operator=(const OwnedFile&) = delete;
-  HANDLE get() const { return file_; }
-  void reset(HANDLE file) {
-    if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);
-    file_ = file;
-  }
-  HANDLE release() {
-    HANDLE file = file_;
-    file_ = INVALID_HANDLE_VALUE;
-    return file;
-  }
-  explicit operator bool() const { return file_ != INVALID_HANDLE_VALUE; }
-
-private:
-  HANDLE file_;
-};
 
 // minizip calls these with the SkinZipSource that SkinZipReader::Open hands it as the "file name".
 voidpf ZCALLBACK SourceOpen(voidpf, const void* source, int) { return const_cast<void*>(source); }
@@ -169,11 +145,11 @@ bool IsZero(const FILETIME& time) { return time.dwLowDateTime == 0 && time.dwHig
 
 SkinZipSource::~SkinZipSource() { Close(); }
 
-bool SkinZipSource::AttachFile(HANDLE file) {
+bool SkinZipSource::AttachFile(Utils::UniqueFileHandle file) {
   Close();
-  file_ = file;
+  file_ = std::move(file);
   LARGE_INTEGER size;
-  if (!::GetFileSizeEx(file_, &size) || size.QuadPart < 0) return false;
+  if (!::GetFileSizeEx(file_.get(), &size) || size.QuadPart < 0) return false;
   size_ = static_cast<uint64_t>(size.QuadPart);
   return true;
 }
@@ -185,8 +161,7 @@ void SkinZipSource::AttachMemory(const uint8_t* data, uint64_t size) {
 }
 
 void SkinZipSource::Close() {
-  if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);
-  file_ = INVALID_HANDLE_VALUE;
+  file_.reset();
   data_ = nullptr;
   size_ = position_ = 0;
   error_ = false;
@@ -201,7 +176,7 @@ unsigned long SkinZipSource::Read(void* buffer, unsigned long size) {
     position_ += wanted;
     return wanted;
   }
-  if (file_ == INVALID_HANDLE_VALUE) {
+  if (!file_) {
     error_ = true;
     return 0;
   }
@@ -213,10 +188,10 @@ unsigned long SkinZipSource::Read(void* buffer, unsigned long size) {
     overlapped.Offset = static_cast<DWORD>(at);
     overlapped.OffsetHigh = static_cast<DWORD>(at >> 32);
     DWORD got = 0;
-    if (!::ReadFile(file_, static_cast<uint8_t*>(buffer) + done, wanted - done, &got, &overlapped)) {
+    if (!::ReadFile(file_.get(), static_cast<uint8_t*>(buffer) + done, wanted - done, &got, &overlapped)) {
       const DWORD error = ::GetLastError();
       if (error == ERROR_HANDLE_EOF) break;
-      if (error != ERROR_IO_PENDING || !::GetOverlappedResult(file_, &overlapped, &got, TRUE)) {
+      if (error != ERROR_IO_PENDING || !::GetOverlappedResult(file_.get(), &overlapped, &got, TRUE)) {
         error_ = true;
         break;
       }
@@ -264,19 +239,19 @@ uint32_t SkinZipReader::Open(const void* source, size_t length, int kind) {
           !::DuplicateHandle(::GetCurrentProcess(), const_cast<void*>(source), ::GetCurrentProcess(),
                              &duplicate, 0, FALSE, DUPLICATE_SAME_ACCESS))
         return kSkinZipDuplicateFailed;
-      OwnedFile file(duplicate);
+      Utils::UniqueFileHandle file(duplicate);
       if (::GetFileType(file.get()) != FILE_TYPE_DISK) return kSkinZipNotDiskFile;
-      if (!source_.AttachFile(file.release())) return kSkinZipOpenFailed;
+      if (!source_.AttachFile(std::move(file))) return kSkinZipOpenFailed;
       break;
     }
     case kSkinZipFileName: {
       if (!source) return kSkinArchiveBadArgument;
-      OwnedFile file(::CreateFileW(static_cast<const wchar_t*>(source), GENERIC_READ,
-                                   FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                   nullptr));
+      Utils::UniqueFileHandle file(::CreateFileW(static_cast<const wchar_t*>(source), GENERIC_READ,
+                                                 FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!file) return kSkinZipOpenFailed;
       if (::GetFileType(file.get()) != FILE_TYPE_DISK) return kSkinZipNotDiskFile;
-      if (!source_.AttachFile(file.release())) return kSkinZipOpenFailed;
+      if (!source_.AttachFile(std::move(file))) return kSkinZipOpenFailed;
       break;
     }
     case kSkinZipMemory:
@@ -471,15 +446,14 @@ uint32_t SkinZipReader::UnzipToFile(int index, void* destination, int kind) {
     return kSkinArchiveOk;
   }
 
-  OwnedFile created;
+  Utils::UniqueFileHandle created;
   HANDLE file = static_cast<HANDLE>(destination);
   if (kind == kSkinZipFileName) {
     const DWORD fileAttributes = entry.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
-    HANDLE opened = ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  fileAttributes ? fileAttributes : FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) return kSkinZipOpenFailed;
-    created.reset(opened);
+    created.reset(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                fileAttributes ? fileAttributes : FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!created) return kSkinZipOpenFailed;
     file = created.get();
   }
 

@@ -2,6 +2,7 @@
 // The zip reader behind SkinZipOpen and friends. Items are read on demand through minizip over the
 // reader's own source stream (a file handle or a memory block), so that a skin held in memory
 // never touches the disk.
+#include "base/unique_resource.h"
 #include "ui_core/skin_archive.h"
 
 #include <cstdint>
@@ -22,8 +23,8 @@ public:
   SkinZipSource(const SkinZipSource&) = delete;
   SkinZipSource& operator=(const SkinZipSource&) = delete;
 
-  // Takes ownership of an open file handle.
-  bool AttachFile(HANDLE file);
+  // Takes over an open file handle.
+  bool AttachFile(Utils::UniqueFileHandle file);
   void AttachMemory(const uint8_t* data, uint64_t size);
   void Close();
 
@@ -32,10 +33,10 @@ public:
   long Seek(uint64_t offset, int origin);
   uint64_t Tell() const { return position_; }
   bool HasError() const { return error_; }
-  bool IsDiskFile() const { return file_ != INVALID_HANDLE_VALUE; }
+  bool IsDiskFile() const { return static_cast<bool>(file_); }
 
 private:
-  HANDLE file_ = INVALID_HANDLE_VALUE;
+  Utils::UniqueFileHandle file_;
   const uint8_t* data_ = nullptr;
   uint64_t size_ = 0;
   uint64_t position_ = 0;

@@ -3,5 +3,6 @@
 tessmark_add_test(engine_orchestrator_tests
   SOURCES orchestrator/download_installer_tests.cpp
   LIBS tessmark_engine engine_test_support package_server test_support
-  TIMEOUT 300)
+  TIMEOUT 300
+  LABELS starts_processes)
 add_dependencies(engine_orchestrator_tests fake_installer fake_uninstaller)

@@ -1,16 +1,22 @@
 #include "log_capture.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 
 namespace {
 
 std::mutex g_mutex;
+std::condition_variable g_captured;
 std::vector<std::wstring> g_lines;
 
 void CaptureLine(const wchar_t* line) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  g_lines.emplace_back(line);
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_lines.emplace_back(line);
+  }
+  g_captured.notify_all();
 }
 
 }  // namespace
@@ -44,4 +50,12 @@ size_t LogCapture::Count(const std::vector<std::wstring>& fragments) const {
     return std::all_of(fragments.begin(), fragments.end(),
                        [&](const std::wstring& f) { return line.find(f) != std::wstring::npos; });
   }));
+}
+
+bool LogCapture::WaitFor(const std::wstring& text, unsigned limitMs) const {
+  std::unique_lock<std::mutex> lock(g_mutex);
+  return g_captured.wait_for(lock, std::chrono::milliseconds(limitMs), [&] {
+    return std::any_of(g_lines.begin(), g_lines.end(),
+                       [&](const std::wstring& line) { return line.find(text) != std::wstring::npos; });
+  });
 }

@@ -18,6 +18,9 @@ public:
   std::vector<std::wstring> LinesContaining(const std::wstring& text) const;
   // How many captured lines hold every one of the fragments.
   size_t Count(const std::vector<std::wstring>& fragments) const;
+  // Waits until a line that contains the text has been captured; false when the limit passes
+  // first (it only keeps a broken run from hanging the test program).
+  bool WaitFor(const std::wstring& text, unsigned limitMs = 60000) const;
 
 private:
   Utils::LogSink previous_;

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/unique_resource.h"
+
 namespace TestSupport {
 
 std::string ToUtf8(const std::wstring& text) {
@@ -60,32 +62,30 @@ ScratchDir::ScratchDir(const std::wstring& tag) {
 ScratchDir::~ScratchDir() { RemoveTree(path_); }
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  Utils::UniqueFileHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   size_t done = 0;
   bool ok = true;
   while (ok && done < bytes.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
     DWORD written = 0;
-    ok = WriteFile(h, bytes.data() + done, chunk, &written, nullptr) && written == chunk;
+    ok = WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) && written == chunk;
     done += written;
   }
-  CloseHandle(h);
   return ok;
 }
 
 bool ReadBytes(const std::wstring& path, std::string* bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  Utils::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   bytes->clear();
   std::vector<char> buf(1 << 16);
   DWORD got = 0;
   bool ok = true;
-  while ((ok = ReadFile(h, buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr)) && got > 0)
+  while ((ok = ReadFile(file.get(), buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr)) && got > 0)
     bytes->append(buf.data(), got);
-  CloseHandle(h);
   return ok;
 }
 
@@ -101,14 +101,13 @@ bool RemoveTree(const std::wstring& path) {
     return DeleteFileW(path.c_str()) != 0;
   }
   WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &fd);
-  if (find != INVALID_HANDLE_VALUE) {
+  Utils::UniqueFindHandle find(FindFirstFileW((path + L"\\*").c_str(), &fd));
+  if (find) {
     do {
       std::wstring name = fd.cFileName;
       if (name == L"." || name == L"..") continue;
       RemoveTree(path + L"\\" + name);
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &fd));
   }
   return RemoveDirectoryW(path.c_str()) != 0;
 }

@@ -16,6 +16,7 @@ tessmark_add_test(ui_drawing_tests
     drawing/image_draw_tests.cpp
     drawing/render_tests.cpp
     drawing/html_text_tests.cpp
+    drawing/colour_shift_tests.cpp
   LIBS skinui_core ui_test_support test_support deps::stb)
 target_include_directories(ui_drawing_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/drawing)
 add_dependencies(ui_drawing_tests drawing_fixtures)

@@ -21,7 +21,9 @@ tessmark_add_test(ui_layout_tests
     layout/skin_builder_limits_tests.cpp
     layout/resources/skin_resources.rc
     ${PROJECT_SOURCE_DIR}/tests/support/log_capture.cpp
-  LIBS skinui_core ui_test_support)
+  LIBS skinui_core ui_test_support
+  # A dozen real windows: under a loaded display each takes seconds to come and go.
+  TIMEOUT 600)
 # windres finds the documents that the resource script names here.
 target_include_directories(ui_layout_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/layout/resources)
 add_dependencies(ui_layout_tests layout_fixtures)

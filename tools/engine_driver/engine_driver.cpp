@@ -11,9 +11,9 @@
 #include <string>
 
 #include "engine/download_installer.h"
-#include "engine/installer_settings.h"
+#include "engine/system/installer_settings.h"
 #include "engine/status.h"
-#include "engine/string_utils.h"
+#include "base/string_utils.h"
 #include "base/unique_resource.h"
 
 namespace {
@@ -27,23 +27,10 @@ void PrintUsage() {
   std::fflush(stdout);
 }
 
-bool IsFinal(int code) {
-  switch (code) {
-    case IST_CODE_SUCCESS:
-    case DL_CODE_FAIL:
-    case IST_CODE_FAIL:
-    case UNIST_CODE_FAIL:
-    case UNIST_CODE_ERROR:
-      return true;
-    default:
-      return false;
-  }
-}
-
 struct RunState {
   std::mutex mutex;
   int finalCode = 0;
-  UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  Utils::UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 }  // namespace
@@ -86,7 +73,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::string utf8 = Utils::ToString(text ? text : L"", CP_UTF8);
     std::printf("STATUS %d %.4f %s\n", code, progress, utf8.c_str());
     std::fflush(stdout);
-    if (IsFinal(code) && state.finalCode == 0) {
+    if (IsFinalStatus(code) && state.finalCode == 0) {
       state.finalCode = code;
       SetEvent(state.done.get());
     }

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_utils.h"
+#include "engine/download/md5.h"
 #include "base/unique_resource.h"
 
 namespace {
 
 bool WritePatternFile(const std::wstring& path, unsigned long long bytes) {
-  UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  Utils::UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   std::vector<unsigned char> chunk(1 << 20);

@@ -23,12 +23,7 @@
 namespace PackageServer {
 namespace {
 
-struct SocketTraits {
-  using pointer = SOCKET;
-  static pointer invalid() noexcept { return INVALID_SOCKET; }
-  static void close(pointer s) noexcept { ::closesocket(s); }
-};
-using UniqueSocket = Utils::UniqueResource<SocketTraits>;
+using Utils::UniqueSocket;
 
 struct CryptProvTraits {
   using pointer = HCRYPTPROV;
@@ -167,6 +162,9 @@ struct Server::State {
   Fault runFault;
   std::deque<QueuedFault> queuedFaults;
   std::vector<RequestRecord> log;
+  // Body bytes sent since the start or the last ClearRequests; waiters hear of each block.
+  mutable uint64_t bodyBytesSent = 0;
+  mutable std::condition_variable sentChanged;
 
   UniqueSocket listener;
   uint16_t port = 0;
@@ -337,6 +335,13 @@ size_t Server::CountRequests(const std::string& method, const std::string& path)
 void Server::ClearRequests() {
   std::lock_guard<std::mutex> lock(state_->mutex);
   state_->log.clear();
+  state_->bodyBytesSent = 0;
+}
+
+bool Server::WaitForBodyBytes(uint64_t bytes, unsigned limitMs) const {
+  std::unique_lock<std::mutex> lock(state_->mutex);
+  return state_->sentChanged.wait_for(lock, std::chrono::milliseconds(limitMs),
+                                      [&] { return state_->bodyBytesSent >= bytes; });
 }
 
 std::string Server::Md5Hex(const std::string& bytes) {
@@ -479,6 +484,11 @@ bool Server::State::SendBody(SOCKET socket, const Resource& resource, uint64_t o
       return false;
     }
     sent += chunk;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      bodyBytesSent += chunk;
+    }
+    sentChanged.notify_all();
   }
   if (fault.kind == FaultKind::kStall) WaitForHangUp(socket);
   return sent == limit;

@@ -97,7 +97,11 @@ public:
   std::vector<RequestRecord> Requests() const;
   // Requests whose method matches (empty: any) and whose path matches (empty: any).
   size_t CountRequests(const std::string& method, const std::string& path = std::string()) const;
+  // Also starts the count of body bytes sent from zero.
   void ClearRequests();
+  // Waits until the server has sent at least `bytes` bytes of response bodies (since the start or
+  // the last ClearRequests); false when `limitMs` passes first.
+  bool WaitForBodyBytes(uint64_t bytes, unsigned limitMs) const;
 
   // The lower-case MD5 digest of bytes or of a file ("" when the file cannot be read).
   static std::string Md5Hex(const std::string& bytes);

@@ -11,7 +11,7 @@
 
 #include "app/install_folders.h"
 #include "app/install_records.h"
-#include "engine/registry.h"
+#include "engine/system/registry.h"
 #include "test_support.h"
 
 namespace {

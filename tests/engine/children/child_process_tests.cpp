@@ -7,10 +7,11 @@
 
 #include <string>
 
-#include "child_fixture.h"
-#include "engine/child_process.h"
+#include "fake_children.h"
+#include "status_recorder.h"
+#include "engine/children/child_process.h"
 
-using namespace ChildTests;
+using namespace FakeChildren;
 
 namespace {
 
@@ -97,7 +98,7 @@ TEST(ChildProcess, ProgramTheChildLeftRunningDoesNotKeepTheReaderWaiting) {
   // The grandchild holds the pipe's write end for a minute; the read ended without it.
   std::string pid;
   ASSERT_TRUE(TestSupport::ReadBytes(pidFile, &pid));
-  UniqueHandle grandchild(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE,
+  Utils::UniqueHandle grandchild(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE,
                                       static_cast<DWORD>(std::stoul(pid))));
   ASSERT_TRUE(grandchild);
   EXPECT_EQ(WaitForSingleObject(grandchild.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));

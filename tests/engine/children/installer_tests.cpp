@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "child_fixture.h"
-#include "engine/installer.h"
-#include "engine/installer_settings.h"
+#include "fake_children.h"
+#include "status_recorder.h"
+#include "engine/children/installer.h"
+#include "engine/system/installer_settings.h"
 #include "base/log.h"
 #include "log_capture.h"
 
-using namespace ChildTests;
+using namespace FakeChildren;
 
 namespace {
 
@@ -36,9 +37,9 @@ private:
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 // Runs the fake installer with the script and returns every report of the run.
-std::vector<Report> RunInstaller(const std::string& script) {
+std::vector<StatusReport> RunInstaller(const std::string& script) {
   ScriptedFake fake(Role::Installer, script);
-  Recorder recorder;
+  StatusRecorder recorder;
   {
     CInstaller installer(recorder.Callback(), Quoted(FakeProgram(Role::Installer)), L"", false,
                          false, false);
@@ -104,7 +105,7 @@ TEST(Installer, CommandLineReachesTheInstallerExactly) {
     SCOPED_TRACE(c.name);
     InstCmdScope instCmd(c.instCmd);
     ScriptedFake fake(Role::Installer, "");
-    Recorder recorder;
+    StatusRecorder recorder;
     std::wstring expected = Quoted(package) + c.expectedAfterPackage;
     {
       CInstaller installer(recorder.Callback(), Quoted(package), c.directory, c.ssc, c.dsc,
@@ -132,7 +133,7 @@ TEST(Installer, ScriptedOutputGivesTheseReports) {
   struct Case {
     const char* name;
     std::string script;
-    std::vector<Report> afterStart;  // what follows 2001 and 2002 with progress 0
+    std::vector<StatusReport> afterStart;  // what follows 2001 and 2002 with progress 0
   };
   const std::wstring longPath(771, L'p');
   const Case cases[] = {
@@ -251,7 +252,7 @@ raw \nState=Success\r\n
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::vector<Report> expected = {{2001, 0, L""}, {2002, 0, L""}};
+    std::vector<StatusReport> expected = {{2001, 0, L""}, {2002, 0, L""}};
     expected.insert(expected.end(), c.afterStart.begin(), c.afterStart.end());
     EXPECT_EQ(RunInstaller(c.script), expected);
   }
@@ -259,18 +260,18 @@ raw \nState=Success\r\n
 
 TEST(Installer, MissingPackageReportsNotStarted) {
   TestSupport::ScratchDir dir(L"nopackage");
-  Recorder recorder;
+  StatusRecorder recorder;
   {
     CInstaller installer(recorder.Callback(), Quoted(dir.File(L"__Package_Tessmark.exe")),
                          dir.Path(), true, true, false);
     installer.Start();
   }
-  std::vector<Report> expected = {{2001, 0, L""}, {2002, 0, L""}, {2004, 2, L""}};
+  std::vector<StatusReport> expected = {{2001, 0, L""}, {2002, 0, L""}, {2004, 2, L""}};
   EXPECT_EQ(recorder.Reports(), expected);
 }
 
 TEST(Installer, SecondStartRunsAgainInTheCodePageTheFirstRunChose) {
-  Recorder recorder;
+  StatusRecorder recorder;
   CInstaller installer(recorder.Callback(), Quoted(FakeProgram(Role::Installer)), L"", false,
                        false, false);
   {
@@ -284,7 +285,7 @@ TEST(Installer, SecondStartRunsAgainInTheCodePageTheFirstRunChose) {
     installer.Start();  // joins the first run's worker before it starts the next
     ASSERT_TRUE(recorder.WaitForCode(2003));
   }
-  std::vector<Report> expected = {{2001, 0, L""}, {2002, 0, L""}, {2004, 0, kFailText},
+  std::vector<StatusReport> expected = {{2001, 0, L""}, {2002, 0, L""}, {2004, 0, kFailText},
                                   {2001, 0, L""}, {2002, 0, L""}, {3009, 0, L"中"},
                                   {2003, 0, L""}};
   EXPECT_EQ(recorder.Reports(), expected);
@@ -307,14 +308,14 @@ TEST(Installer, ExePathIsLoggedUnderTheParser) {
 }
 
 TEST(Installer, WithoutAScriptTheFakePlaysASuccessfulInstallation) {
-  Recorder recorder;
+  StatusRecorder recorder;
   {
     CInstaller installer(recorder.Callback(), Quoted(FakeProgram(Role::Installer)),
                          L"C:\\Program Files\\Brisolan", true, true, false);
     installer.Start();
   }
   const std::wstring folder = L"C:\\Program Files\\Brisolan";
-  std::vector<Report> expected = {{2001, 0, L""}, {2002, 0, L""}};
+  std::vector<StatusReport> expected = {{2001, 0, L""}, {2002, 0, L""}};
   for (double step : {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9})
     expected.push_back({2002, step, L""});
   expected.insert(expected.end(), {{3000, 0, folder},

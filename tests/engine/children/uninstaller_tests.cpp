@@ -7,18 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "child_fixture.h"
-#include "engine/system_info.h"
-#include "engine/uninstaller.h"
+#include "fake_children.h"
+#include "status_recorder.h"
+#include "engine/system/system_info.h"
+#include "engine/children/uninstaller.h"
 
-using namespace ChildTests;
+using namespace FakeChildren;
 
 namespace {
 
 const std::wstring kFailText = L"安装包卸载失败";
 
-std::vector<Report> RunUninstaller(const std::wstring& program, const std::wstring& directory) {
-  Recorder recorder;
+std::vector<StatusReport> RunUninstaller(const std::wstring& program, const std::wstring& directory) {
+  StatusRecorder recorder;
   {
     CUninstaller uninstaller(recorder.Callback(), program, directory);
     uninstaller.Start();
@@ -26,7 +27,7 @@ std::vector<Report> RunUninstaller(const std::wstring& program, const std::wstri
   return recorder.Reports();
 }
 
-std::vector<Report> RunUninstaller(const std::string& script) {
+std::vector<StatusReport> RunUninstaller(const std::string& script) {
   ScriptedFake fake(Role::Uninstaller, script);
   return RunUninstaller(FakeProgram(Role::Uninstaller), L"C:\\Program Files\\Brisolan");
 }
@@ -69,7 +70,7 @@ TEST(Uninstaller, ProgramInAFolderWithASpaceIsTheOneThatRuns) {
 
   ScriptedFake decoy(Role::Installer, "exit 9\n");
   ScriptedFake fake(Role::Uninstaller, "line State=Success\n");
-  std::vector<Report> reports = RunUninstaller(program, directory);
+  std::vector<StatusReport> reports = RunUninstaller(program, directory);
 
   std::wstring user;
   bool consoleUserIsAdmin = Utils::GetConsoleUserName(&user) && Utils::IsAdminAccount(user);
@@ -79,7 +80,7 @@ TEST(Uninstaller, ProgramInAFolderWithASpaceIsTheOneThatRuns) {
                           L" -console=show _?=C:\\Program Files\\Old Brisolan";
   EXPECT_EQ(fake.RecordedCommandLine(), expected);
   EXPECT_EQ(decoy.RecordedCommandLine(), L"<not recorded>");
-  std::vector<Report> expectedReports = {{5002, 0, L""}, {5003, 0, L""}};
+  std::vector<StatusReport> expectedReports = {{5002, 0, L""}, {5003, 0, L""}};
   EXPECT_EQ(reports, expectedReports);
 }
 
@@ -87,9 +88,9 @@ TEST(Uninstaller, ScriptedOutputGivesTheseReports) {
   struct Case {
     const char* name;
     std::string script;
-    std::vector<Report> afterStart;  // what follows 5002 with progress 0
+    std::vector<StatusReport> afterStart;  // what follows 5002 with progress 0
   };
-  std::vector<Report> floodThenFail(3000, Report{5002, 0.5, L""});
+  std::vector<StatusReport> floodThenFail(3000, StatusReport{5002, 0.5, L""});
   floodThenFail.push_back({5005, 0, kFailText});
   const Case cases[] = {
       {"progress then success, nothing more",
@@ -130,7 +131,7 @@ raw te=Success\r\n
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::vector<Report> expected = {{5002, 0, L""}};
+    std::vector<StatusReport> expected = {{5002, 0, L""}};
     expected.insert(expected.end(), c.afterStart.begin(), c.afterStart.end());
     EXPECT_EQ(RunUninstaller(c.script), expected);
   }
@@ -138,7 +139,7 @@ raw te=Success\r\n
 
 TEST(Uninstaller, MissingProgramReportsOnlyThatItIsMissing) {
   TestSupport::ScratchDir dir(L"nouninst");
-  std::vector<Report> expected = {{5004, 1, L"可执行卸载文件不存在"}};
+  std::vector<StatusReport> expected = {{5004, 1, L"可执行卸载文件不存在"}};
   EXPECT_EQ(RunUninstaller(dir.File(L"Tessmark_un_asa.exe"), L"C:\\Old"), expected);
 }
 
@@ -146,12 +147,12 @@ TEST(Uninstaller, ProgramThatCannotBeStartedReportsNotStarted) {
   // A folder exists at the path, but no program can be started from it.
   TestSupport::ScratchDir dir(L"notaprogram");
   ASSERT_TRUE(CreateDirectoryW(dir.File(L"Tessmark_un_asa.exe").c_str(), nullptr));
-  std::vector<Report> expected = {{5002, 0, L""}, {5004, 2, L""}};
+  std::vector<StatusReport> expected = {{5002, 0, L""}, {5004, 2, L""}};
   EXPECT_EQ(RunUninstaller(dir.File(L"Tessmark_un_asa.exe"), L"C:\\Old"), expected);
 }
 
 TEST(Uninstaller, WithoutAScriptTheFakePlaysASuccessfulRemoval) {
-  std::vector<Report> expected = {
+  std::vector<StatusReport> expected = {
       {5002, 0, L""}, {5002, 0.2, L""}, {5002, 0.6, L""}, {5002, 1, L""}, {5003, 0, L""}};
   EXPECT_EQ(RunUninstaller(FakeProgram(Role::Uninstaller), L"C:\\Old"), expected);
 }

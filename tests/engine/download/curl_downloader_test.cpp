@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "download_fixture.h"
-#include "engine/curl_client.h"
-#include "engine/curl_downloader.h"
-#include "engine/string_utils.h"
+#include "engine/download/curl_client.h"
+#include "engine/download/curl_downloader.h"
+#include "base/string_utils.h"
 #include "package_server.h"
 #include "test_support.h"
 
@@ -21,14 +21,7 @@ using PackageServer::FaultKind;
 namespace {
 
 const std::wstring kPackageName = L"__Package_Tessmark.exe";
-const wchar_t kMismatchText[] = L"curl文件md5校验失败";
-const wchar_t kNoDigestText[] = L"curl获取url-md5失败";
 constexpr size_t kMiB = 1024 * 1024;
-
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](char c) { return static_cast<char>(toupper(c)); });
-  return text;
-}
 
 class CurlDownloaderTest : public ::testing::Test {
 protected:
@@ -44,7 +37,7 @@ protected:
   void Run(CCurlDownloader& downloader, const std::wstring& target) {
     reports_.onRetry = [&downloader, target] { downloader.Start(target); };
     downloader.Start(target);
-    ASSERT_TRUE(reports_.WaitForEnd());
+    ASSERT_TRUE(reports_.WaitForDownloadEnd());
   }
   std::vector<std::string> GetRanges() const {
     std::vector<std::string> ranges;
@@ -59,7 +52,7 @@ protected:
   PackageServer::Server server_;
   TestSupport::ScratchDir dir_{L"dl"};
   LogCapture log_;
-  ReportLog reports_;
+  StatusRecorder reports_;
 };
 
 TEST_F(CurlDownloaderTest, CleanDownloadReportsStartProgressAndSuccessAndLeavesOnlyThePackage) {
@@ -72,14 +65,14 @@ TEST_F(CurlDownloaderTest, CleanDownloadReportsStartProgressAndSuccessAndLeavesO
   Run(*downloader, Target());
 
   EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
-  std::vector<Report> reports = reports_.Reports();
+  std::vector<StatusReport> reports = reports_.Reports();
   EXPECT_EQ(1.0, reports.front().progress);
   EXPECT_EQ(L"", reports.front().text);
   EXPECT_EQ(0.0, reports.back().progress);
   EXPECT_EQ(L"LibCurl", reports.back().text);
   double last = 0;
   size_t progressReports = 0;
-  for (const Report& r : reports) {
+  for (const StatusReport& r : reports) {
     if (r.code != DL_CODE_PROGRESS) continue;
     ++progressReports;
     EXPECT_GT(r.progress, 0.0);
@@ -125,8 +118,8 @@ TEST_F(CurlDownloaderTest, ResumesFromThePartFileAndReportsTheShareOfTheWholeFil
   EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
   EXPECT_EQ(std::vector<std::string>{"bytes=" + std::to_string(present) + "-"}, GetRanges());
   EXPECT_TRUE(SameBytes(bytes, Contents(Target())));
-  std::vector<Report> reports = reports_.Reports();
-  auto firstProgress = std::find_if(reports.begin(), reports.end(), [](const Report& r) { return r.code == DL_CODE_PROGRESS; });
+  std::vector<StatusReport> reports = reports_.Reports();
+  auto firstProgress = std::find_if(reports.begin(), reports.end(), [](const StatusReport& r) { return r.code == DL_CODE_PROGRESS; });
   ASSERT_NE(reports.end(), firstProgress);
   EXPECT_GE(firstProgress->progress, static_cast<double>(present) / bytes.size());
 }
@@ -161,72 +154,13 @@ TEST_F(CurlDownloaderTest, APartFileThatHoldsTheWholePackageOrMoreIsNotResumed) 
   }
 }
 
-TEST_F(CurlDownloaderTest, DigestVerdicts) {
-  const std::string bytes = PatternBytes(kMiB + 500, 3);
-  const std::string digest = PackageServer::Server::Md5Hex(bytes);
-  const std::vector<int> retriedThenFailed = {DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_RETRY,
-                                              DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_FAIL};
-  struct Case {
-    const char* name;
-    std::string path;
-    int wrongBodies;  // GETs answered with one altered byte; -1: every one
-    std::vector<int> codes;
-    const wchar_t* digestText;  // text of every 1006
-    bool packageKept;
-  } cases[] = {
-      {"digest matches", "/" + digest + "/pkg.exe", 0, {DL_CODE_START, DL_CODE_SUCCESS}, nullptr, true},
-      {"mismatch once, then a match", "/" + digest + "/pkg.exe", 1,
-       {DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_RETRY, DL_CODE_START, DL_CODE_SUCCESS}, kMismatchText, true},
-      {"mismatch twice", "/" + digest + "/pkg.exe", -1, retriedThenFailed, kMismatchText, false},
-      {"digest in upper case", "/" + Upper(digest) + "/pkg.exe", 0, retriedThenFailed, kMismatchText, true},
-      {"no digest segment", "/files/pkg.exe", 0, {DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_SUCCESS}, kNoDigestText, true},
-      {"a segment of 31 characters", "/" + digest.substr(1) + "/pkg.exe", 0,
-       {DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_SUCCESS}, kNoDigestText, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    TestSupport::ScratchDir dir(L"digest");
-    const std::wstring target = dir.File(kPackageName);
-    server_.ClearRequests();
-    server_.ClearFaults();
-    server_.AddFile(c.path, bytes);
-    if (c.wrongBodies < 0) server_.SetFault({FaultKind::kWrongBytes, 0, "GET"});
-    if (c.wrongBodies > 0) server_.QueueFault({FaultKind::kWrongBytes, 0, "GET"}, c.wrongBodies);
-    reports_.Reset();
-    {
-      auto downloader = Make(Url(c.path), target);
-      Run(*downloader, target);
-    }
-    EXPECT_EQ(c.codes, reports_.Codes());
-    for (const Report& r : reports_.Reports()) {
-      if (r.code == DL_CODE_DIGEST_ERROR) {
-        EXPECT_EQ(c.digestText, r.text);
-        EXPECT_EQ(0.0, r.progress);
-      }
-      if (r.code == DL_CODE_RETRY || r.code == DL_CODE_SUCCESS || r.code == DL_CODE_FAIL) {
-        EXPECT_EQ(L"LibCurl", r.text);
-        EXPECT_EQ(0.0, r.progress);
-      }
-    }
-    // A restarted run keeps the real URL and length: only the first run asks for them.
-    EXPECT_EQ(1u, server_.CountRequests("HEAD"));
-    // After a mismatch the part file had become the package, so the next run starts from zero.
-    for (const std::string& range : GetRanges()) {
-      EXPECT_EQ("", range);
-    }
-    if (c.packageKept) {
-      EXPECT_TRUE(SameBytes(bytes, Contents(target)));
-    }
-  }
-}
-
 TEST_F(CurlDownloaderTest, NotFoundEveryTimeSpendsTheBudgetInSixAttempts) {
   const std::string path = server_.AddPackage("pkg.exe", PatternBytes(2 * kMiB, 4));
   server_.SetFault({FaultKind::kNotFound});
   auto downloader = Make(Url(path), Target());
   Run(*downloader, Target());
 
-  std::vector<Report> reports = reports_.Reports();
+  std::vector<StatusReport> reports = reports_.Reports();
   ASSERT_EQ(2u, reports.size());
   EXPECT_EQ(DL_CODE_START, reports[0].code);
   EXPECT_EQ(DL_CODE_FAIL, reports[1].code);
@@ -345,34 +279,6 @@ TEST_F(CurlDownloaderTest, FilesBelowOneMebibyteAreNeverFetched) {
   }
 }
 
-TEST_F(CurlDownloaderTest, RedirectChainLeadsToTheDigestUrl) {
-  const std::string bytes = PatternBytes(kMiB + 1, 9);
-  const std::string path = server_.AddPackage("pkg.exe", bytes);
-  server_.AddRedirect("/software/641", server_.Url("/hop"));  // absolute
-  server_.AddRedirect("/hop", path, 301);                     // relative
-  auto downloader = Make(Url("/software/641"), Target());
-  Run(*downloader, Target());
-
-  EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
-  EXPECT_TRUE(SameBytes(bytes, Contents(Target())));
-  std::vector<std::string> heads, gets;
-  for (const auto& r : server_.Requests()) (r.method == "HEAD" ? heads : gets).push_back(r.path);
-  EXPECT_EQ((std::vector<std::string>{"/software/641", "/hop", path}), heads);
-  EXPECT_EQ(std::vector<std::string>{path}, gets);
-}
-
-TEST_F(CurlDownloaderTest, FileUrlsAreReadFromTheLocalDisk) {
-  const std::string bytes = PatternBytes(kMiB + 10, 10);
-  const std::wstring folder = dir_.File(TestSupport::FromUtf8(PackageServer::Server::Md5Hex(bytes)));
-  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  ASSERT_TRUE(TestSupport::WriteBytes(folder + L"\\pkg.exe", bytes));
-  auto downloader = Make(FileUrl(folder + L"\\pkg.exe"), Target());
-  Run(*downloader, Target());
-
-  EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
-  EXPECT_TRUE(SameBytes(bytes, Contents(Target())));
-}
-
 TEST_F(CurlDownloaderTest, RetryAfterTheFolderChangedDownloadsIntoTheNewFolder) {
   const std::string bytes = PatternBytes(2 * kMiB, 11);
   const std::string path = server_.AddPackage("pkg.exe", bytes);
@@ -450,29 +356,6 @@ TEST_F(CurlDownloaderTest, BadInputEndsWithOneFailureAndLeavesNothingBehind) {
     EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_FAIL}), reports_.Codes());
     EXPECT_TRUE(FolderEntries(dir.Path()).empty());
   }
-}
-
-TEST_F(CurlDownloaderTest, AnEmptyFilePathFailsAtOnce) {
-  auto downloader = Make(Url("/x"), L"");
-  Run(*downloader, L"");
-  std::vector<Report> reports = reports_.Reports();
-  ASSERT_EQ(2u, reports.size());
-  EXPECT_EQ(DL_CODE_FAIL, reports[1].code);
-  EXPECT_EQ(1.0, reports[1].progress);
-  EXPECT_EQ(L"", reports[1].text);
-  EXPECT_TRUE(server_.Requests().empty());
-}
-
-TEST_F(CurlDownloaderTest, DestroyingTheDownloaderStopsARunningTransferQuietly) {
-  const std::string path = server_.AddPackage("pkg.exe", PatternBytes(4 * kMiB, 14));
-  server_.SetFault({FaultKind::kSlowRate, 256 * 1024, "GET"});
-  auto downloader = Make(Url(path), Target());
-  downloader->Start(Target());
-  ASSERT_TRUE(reports_.WaitForCode(DL_CODE_PROGRESS));
-  downloader.reset();
-  std::vector<int> codes = reports_.Codes();
-  EXPECT_EQ(std::vector<int>{DL_CODE_START}, codes);
-  EXPECT_TRUE(FolderEntries(dir_.Path()).empty());
 }
 
 }  // namespace

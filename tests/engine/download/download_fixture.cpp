@@ -16,24 +16,6 @@
 namespace DownloadTest {
 namespace {
 
-struct SnapshotTraits {
-  using pointer = HANDLE;
-  static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void close(pointer h) noexcept { ::CloseHandle(h); }
-};
-
-struct LocalTraits {
-  using pointer = wchar_t*;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer p) noexcept { ::LocalFree(p); }
-};
-
-struct FindTraits {
-  using pointer = HANDLE;
-  static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void close(pointer h) noexcept { ::FindClose(h); }
-};
-
 // Winsock is set up for as long as the object lives.
 class WinsockSession {
 public:
@@ -106,7 +88,7 @@ RawResponse RawExchange(uint16_t port, const std::string& request, int idleTimeo
   RawResponse response;
   {
     WinsockSession winsock;
-    UniqueSocket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    Utils::UniqueSocket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     if (!s) return response;
     DWORD timeout = static_cast<DWORD>(idleTimeoutMs);
     setsockopt(s.get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
@@ -170,55 +152,10 @@ std::string HeldConnection::Read(int idleTimeoutMs) {
   return received;
 }
 
-StatusCallback ReportLog::Callback() {
-  return [this](int code, double progress, const wchar_t* text) { Add(code, progress, text); };
-}
-
-void ReportLog::Add(int code, double progress, const wchar_t* text) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    reports_.push_back({code, progress, text});
-    if (code == DL_CODE_SUCCESS || code == DL_CODE_FAIL) ended_ = true;
-  }
-  changed_.notify_all();
-  if (code == DL_CODE_RETRY && onRetry) onRetry();
-}
-
-void ReportLog::Reset() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  reports_.clear();
-  ended_ = false;
-}
-
-bool ReportLog::WaitForEnd(DWORD limitMs) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  return changed_.wait_for(lock, std::chrono::milliseconds(limitMs), [this] { return ended_; });
-}
-
-bool ReportLog::WaitForCode(int code, DWORD limitMs) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  return changed_.wait_for(lock, std::chrono::milliseconds(limitMs), [&] {
-    return std::any_of(reports_.begin(), reports_.end(), [&](const Report& r) { return r.code == code; });
-  });
-}
-
-std::vector<Report> ReportLog::Reports() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return reports_;
-}
-
-std::vector<int> ReportLog::Codes(bool withProgress) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  std::vector<int> codes;
-  for (const Report& r : reports_)
-    if (withProgress || r.code != DL_CODE_PROGRESS) codes.push_back(r.code);
-  return codes;
-}
-
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found;
-  UniqueResource<FindTraits> find(FindFirstFileW((folder + L"\\*").c_str(), &found));
+  Utils::UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &found));
   if (!find) return names;
   do {
     std::wstring name = found.cFileName;
@@ -235,7 +172,7 @@ int ThreadsNamed(const std::wstring& name) {
                                           : reinterpret_cast<GetThreadDescriptionFn>(reinterpret_cast<void*>(
                                                 GetProcAddress(kernel, "GetThreadDescription")));
   if (getDescription == nullptr) return -1;
-  UniqueResource<SnapshotTraits> snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  Utils::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
   if (!snapshot) return -1;
   const DWORD process = GetCurrentProcessId();
   int count = 0;
@@ -243,9 +180,9 @@ int ThreadsNamed(const std::wstring& name) {
   entry.dwSize = sizeof(entry);
   for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
     if (entry.th32OwnerProcessID != process) continue;
-    UniqueHandle thread(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID));
+    Utils::UniqueHandle thread(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID));
     if (!thread) continue;  // ended since the snapshot
-    UniqueResource<LocalTraits> description;
+    Utils::UniqueLocalMemory<wchar_t*> description;
     if (FAILED(getDescription(thread.get(), description.put())) || !description) continue;
     if (name == description.get()) ++count;
   }

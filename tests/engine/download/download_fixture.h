@@ -1,7 +1,6 @@
 #pragma once
 // What the download tests share: package bytes, a raw HTTP exchange with the package server, the
-// log lines the engine writes, and a recorder of status reports that restarts the downloader on
-// 1005 the way the orchestrator does.
+// log lines the engine writes, and the files a download leaves.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -17,16 +16,10 @@
 
 #include "engine/status.h"
 #include "log_capture.h"
+#include "status_recorder.h"
 #include "base/unique_resource.h"
 
 namespace DownloadTest {
-
-struct SocketTraits {
-  using pointer = SOCKET;
-  static pointer invalid() noexcept { return INVALID_SOCKET; }
-  static void close(pointer s) noexcept { ::closesocket(s); }
-};
-using UniqueSocket = UniqueResource<SocketTraits>;
 
 // Equal byte strings; on a difference tells the sizes and the first differing offset instead of
 // printing megabytes.
@@ -65,39 +58,7 @@ public:
 
 private:
   bool wsaStarted_;  // declared first: Winsock outlives the socket
-  UniqueSocket socket_;
-};
-
-struct Report {
-  int code;
-  double progress;
-  std::wstring text;
-};
-
-// Records the reports of one downloader. On 1005 it calls `onRetry` from inside the report, as the
-// orchestrator's handler does; 1003 and 1004 end the recording.
-class ReportLog {
-public:
-  StatusCallback Callback();
-  std::function<void()> onRetry;
-  // Forgets the reports, for another run of the same downloader.
-  void Reset();
-
-  // Waits until a run ends with 1003 or 1004. The limit only keeps a broken downloader from
-  // hanging the test program.
-  bool WaitForEnd(DWORD limitMs = 120000);
-  bool WaitForCode(int code, DWORD limitMs = 120000);
-  std::vector<Report> Reports() const;
-  // The codes in order; progress reports (1002) only when asked for.
-  std::vector<int> Codes(bool withProgress = false) const;
-
-private:
-  void Add(int code, double progress, const wchar_t* text);
-
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<Report> reports_;
-  bool ended_ = false;
+  Utils::UniqueSocket socket_;
 };
 
 // The bytes of a file; empty when it cannot be read.

@@ -11,8 +11,8 @@
 #include <thread>
 
 #include "download_fixture.h"
-#include "engine/file_digest_follower.h"
-#include "engine/file_utils.h"
+#include "engine/download/file_digest_follower.h"
+#include "engine/system/file_utils.h"
 #include "base/unique_resource.h"
 #include "package_server.h"
 #include "test_support.h"
@@ -47,7 +47,7 @@ public:
   }
 
 private:
-  UniqueFileHandle file_;
+  Utils::UniqueFileHandle file_;
 };
 
 class FileDigestFollowerTest : public ::testing::Test {
@@ -173,7 +173,7 @@ TEST_F(FileDigestFollowerTest, TheHandleIsClosedOnceFinishedSoThatTheFileCanBeRe
   FileDigestFollower follower(Path(), nullptr);
   EXPECT_EQ(Md5(bytes), follower.Finish(static_cast<int64_t>(bytes.size())));
   // Opening without any sharing fails while another handle is open.
-  UniqueFileHandle alone(CreateFileW(Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  Utils::UniqueFileHandle alone(CreateFileW(Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   EXPECT_TRUE(alone);
 }
 

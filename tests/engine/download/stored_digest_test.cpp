@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "download_fixture.h"
-#include "engine/curl_client.h"
-#include "engine/curl_downloader.h"
-#include "engine/file_digest_follower.h"
-#include "engine/file_utils.h"
+#include "engine/download/curl_client.h"
+#include "engine/download/curl_downloader.h"
+#include "engine/download/file_digest_follower.h"
+#include "engine/system/file_utils.h"
 #include "package_server.h"
 #include "test_support.h"
 
@@ -173,10 +173,10 @@ protected:
       downloader.Start(target);
     };
     downloader.Start(target);
-    ASSERT_TRUE(reports_.WaitForEnd());
+    ASSERT_TRUE(reports_.WaitForDownloadEnd());
   }
 
-  ReportLog reports_;
+  StatusRecorder reports_;
   std::vector<int> followersOnRetry_;
 };
 

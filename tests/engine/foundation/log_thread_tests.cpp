@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "base/log.h"
-#include "engine/restartable_worker.h"
-#include "engine/thread.h"
-#include "engine/wait_utils.h"
+#include "base/restartable_worker.h"
+#include "base/thread.h"
+#include "base/wait_utils.h"
 #include "log_capture.h"
 
 namespace {
@@ -142,10 +142,13 @@ TEST(LogLine, SinkCanBeReplacedAndRestored) {
   Utils::DebugPrintf(L"to %ls", L"sink");
   EXPECT_EQ(seen, L"to sink");
   EXPECT_EQ(Utils::SetLogSink(previous), static_cast<Utils::LogSink>(sink));
-  // nullptr puts the debugger output back; writing to it must not fail.
-  const Utils::LogSink mine = Utils::SetLogSink(nullptr);
+  // nullptr puts the debugger output back: the line no longer reaches the sink, and the sink in
+  // place is the one there was before any test replaced it.
+  Utils::SetLogSink(sink);
+  EXPECT_EQ(Utils::SetLogSink(nullptr), static_cast<Utils::LogSink>(sink));
   Utils::DebugPrintf(L"to the debugger\r\n");
-  EXPECT_NE(Utils::SetLogSink(mine), nullptr);
+  EXPECT_EQ(seen, L"to sink");
+  EXPECT_EQ(Utils::SetLogSink(previous), previous);
 }
 
 namespace {
@@ -387,10 +390,15 @@ TEST(Stopwatch, ElapsedSecondsWhileRunningAndZeroWhenStopped) {
   watch.running = false;
   EXPECT_EQ(watch.ElapsedSecondsAt(0x100u), 0.0f);
 
+  // Start takes the current tick count.
+  const DWORD before = GetTickCount();
   watch.Start();
+  const DWORD after = GetTickCount();
   EXPECT_TRUE(watch.running);
-  EXPECT_GE(watch.ElapsedSeconds(), 0.0f);
-  EXPECT_LT(watch.ElapsedSeconds(), 3600.0f);
+  EXPECT_LE(watch.startTick - before, after - before);
+  // Two seconds earlier: at least two seconds have passed since.
+  watch.startTick -= 2000;
+  EXPECT_GE(watch.ElapsedSeconds(), 2.0f);
   watch.Stop();
   EXPECT_EQ(watch.ElapsedSeconds(), 0.0f);
 }

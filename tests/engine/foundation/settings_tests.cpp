@@ -9,7 +9,8 @@
 #include <map>
 #include <string>
 
-#include "engine/installer_settings.h"
+#include "base/unique_resource.h"
+#include "engine/system/installer_settings.h"
 #include "test_support.h"
 
 namespace {
@@ -226,14 +227,47 @@ TEST(CommandLineApply, OptionsAndTheSettingsTheyYield) {
   ApplyCommandLineOptions(CommandLineOptions::Parse(L"p -downloadtype=3"), nullptr);
 }
 
-TEST(CommandLineApply, ProcessCommandLineAppliesToTheProcessWideSettings) {
-  // The test program's own command line carries no installer option: nothing changes.
+// Runs in a copy of this test program that the test below starts with installer options on its
+// command line; disabled in an ordinary run, whose command line carries no installer option.
+TEST(CommandLineApply, DISABLED_ProbeAppliesThisProcessCommandLine) {
   InstallerSettings& s = InstallerSettings::Instance();
-  const InstallerSettings before = s;
+  ASSERT_EQ(s.DownloadType, DOWNLOAD_TYPE_SINGLE_CURL);  // the defaults, before the command line
+  ASSERT_FALSE(s.Reinstall);
   ApplyCommandLineOptions();
-  EXPECT_EQ(s.DownloadUrl, before.DownloadUrl);
-  EXPECT_EQ(s.DownloadType, before.DownloadType);
-  EXPECT_EQ(s.IsCheckNet, before.IsCheckNet);
+  EXPECT_EQ(s.DownloadType, DOWNLOAD_TYPE_MULTIPART);
+  EXPECT_TRUE(s.IsCheckNet);
+  EXPECT_EQ(s.InstCmd, L"/q x");
+  EXPECT_EQ(s.LanguageIndex, 2);
+  EXPECT_TRUE(s.Reinstall);
+  EXPECT_DOUBLE_EQ(s.DownloadScale, 0.25);
+  EXPECT_EQ(s.DownloadUrl, s.ExpandRoute(L"http://h/${ROUTE}/p"));
+  EXPECT_EQ(s.DownloadUrl.find(L"${ROUTE}"), std::wstring::npos);
+}
+
+TEST(CommandLineApply, ProcessCommandLineAppliesToTheProcessWideSettings) {
+  wchar_t self[MAX_PATH] = {};
+  ASSERT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  std::wstring commandLine = L"\"" + std::wstring(self) +
+                             L"\" --gtest_also_run_disabled_tests"
+                             L" --gtest_filter=CommandLineApply.DISABLED_ProbeAppliesThisProcessCommandLine"
+                             L" -downloadtype=3 -ischecknet=true \"-instcmd=/q x\" -language=2 -insnew=true"
+                             L" -downloadscale=0.25 -downloadurl=http://h/${ROUTE}/p";
+  SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+  Utils::UniqueFileHandle nul(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          &inheritable, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(nul);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = startup.hStdOutput = startup.hStdError = nul.get();
+  PROCESS_INFORMATION info = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info));
+  Utils::UniqueHandle process(info.hProcess), thread(info.hThread);
+  // The limit only keeps a hanging copy from holding the test program.
+  ASSERT_EQ(WaitForSingleObject(process.get(), 120000), WAIT_OBJECT_0);
+  DWORD exitCode = 1;
+  ASSERT_TRUE(GetExitCodeProcess(process.get(), &exitCode));
+  EXPECT_EQ(exitCode, 0u) << "the copy found the settings other than the command line said";
 }
 
 TEST(SettingsFile, FilesAndTheSettingsTheyYield) {

@@ -3,16 +3,17 @@
 
 #include <objbase.h>
 #include <shlobj.h>
+#include <lm.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "engine/hard_disk.h"
-#include "engine/instance_mutex.h"
-#include "engine/registry.h"
-#include "engine/system_info.h"
+#include "engine/system/hard_disk.h"
+#include "engine/system/instance_mutex.h"
+#include "engine/system/registry.h"
+#include "engine/system/system_info.h"
 #include "log_capture.h"
 #include "test_support.h"
 
@@ -86,17 +87,19 @@ TEST(SystemQueries, SixtyFourBitAndAdministratorAnswers) {
 #endif
   EXPECT_EQ(Utils::IsRunAsAdmin(), IsUserAnAdmin() != FALSE);
   EXPECT_FALSE(Utils::IsAdminAccount(L"no_such_account_f0undation"));
-  // The live account query and the console user answer without failing hard; the console user,
-  // when there is one, has a name.
+  // The console session's user is the one this program runs as, and the account query answers
+  // for that account as the system's own privilege query does.
   wchar_t user[256] = {};
   DWORD size = 256;
-  if (GetUserNameW(user, &size)) Utils::IsAdminAccount(user);
+  ASSERT_TRUE(GetUserNameW(user, &size));
   std::wstring console = L"unset";
-  if (Utils::GetConsoleUserName(&console)) {
-    EXPECT_NE(console, L"unset");
-  } else {
-    EXPECT_EQ(console, L"unset");
-  }
+  ASSERT_TRUE(Utils::GetConsoleUserName(&console));
+  EXPECT_EQ(console, user);
+  LPBYTE info = nullptr;
+  ASSERT_EQ(NetUserGetInfo(nullptr, user, 1, &info), static_cast<NET_API_STATUS>(NERR_Success));
+  const bool admin = reinterpret_cast<USER_INFO_1*>(info)->usri1_priv == USER_PRIV_ADMIN;
+  NetApiBufferFree(info);
+  EXPECT_EQ(Utils::IsAdminAccount(user), admin);
 }
 
 TEST(NetworkCheck, StatusAndFlagsCompose) {
@@ -120,11 +123,26 @@ TEST(NetworkCheck, LiveCheckReturnsAComposedResult) {
   const unsigned status = result >> 16;
   const unsigned flags = result & 0xFFFF;
   EXPECT_LE(status, 2u);
-  if (status == 1) {
-    EXPECT_EQ(flags, 0u);
-    EXPECT_EQ(capture.LinesContaining(L"(Utils::CheckNetwork)<GetConnectivity").size(), 0u);
-    EXPECT_EQ(capture.LinesContaining(L">(Utils::CheckNetwork)<").size(), 1u);
+  // Each status has its own log line (or none), under the function's name.
+  const size_t connectivityLines = capture.Count({L">(Utils::CheckNetwork)<", L">: GetConnectivity 0"});
+  const size_t internetLines = capture.Count({L">(Utils::CheckNetwork)<", L">: get_IsConnectedToInternet:0"});
+  switch (status) {
+    case 0:
+      EXPECT_NE(flags, 0u);
+      EXPECT_EQ(connectivityLines + internetLines, 0u);
+      break;
+    case 1:
+      EXPECT_EQ(flags, 0u);
+      EXPECT_EQ(connectivityLines, 1u);
+      EXPECT_EQ(internetLines, 0u);
+      break;
+    case 2:
+      EXPECT_NE(flags, 0u);
+      EXPECT_EQ(connectivityLines, 0u);
+      EXPECT_EQ(internetLines, 1u);
+      break;
   }
+  EXPECT_EQ(capture.LinesContaining(L">(Utils::CheckNetwork)<").size(), connectivityLines + internetLines);
   CoUninitialize();
 }
 

@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <string>
 
-#include "engine/exception.h"
-#include "engine/file_utils.h"
-#include "engine/md5.h"
-#include "engine/string_utils.h"
+#include "engine/system/file_utils.h"
+#include "engine/download/digest_check.h"
+#include "engine/download/md5.h"
+#include "base/string_utils.h"
 #include "test_support.h"
 
 using TestSupport::ScratchDir;
@@ -296,13 +296,4 @@ TEST(TextHelpers, ReplaceAll) {
     EXPECT_EQ(Utils::ReplaceAll(c.text, c.pattern, c.replacement), c.expected)
         << TestSupport::ToUtf8(c.text);
   }
-}
-
-TEST(EngineException, KeepsTheMessageAsNarrowText) {
-  try {
-    throw Utils::Exception(L"CreatePipe failed");
-  } catch (const std::exception& e) {
-    EXPECT_STREQ(e.what(), "CreatePipe failed");
-  }
-  EXPECT_STREQ(Utils::Exception(static_cast<const wchar_t*>(nullptr)).what(), "");
 }

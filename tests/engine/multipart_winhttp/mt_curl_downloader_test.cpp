@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "download_fixture.h"
-#include "engine/file_digest_follower.h"
-#include "engine/installer_settings.h"
-#include "engine/mt_curl_downloader.h"
+#include "engine/download/file_digest_follower.h"
+#include "engine/system/installer_settings.h"
+#include "engine/download/mt_curl_downloader.h"
 #include "package_server.h"
 #include "test_support.h"
 
@@ -24,8 +24,6 @@ using PackageServer::FaultKind;
 namespace {
 
 const std::wstring kPackageName = L"__Package_Tessmark.exe";
-const wchar_t kMismatchText[] = L"mtcurl文件md5校验失败";
-const wchar_t kNoDigestText[] = L"mtcurl获取url-md5失败";
 constexpr int64_t kMiB = 1024 * 1024;
 
 std::string Range(int64_t first, int64_t last) {
@@ -46,7 +44,7 @@ protected:
   void Run(CMTCurlDownloader& downloader, const std::wstring& target) {
     reports_.onRetry = [&downloader, target] { downloader.Start(target); };
     downloader.Start(target);
-    ASSERT_TRUE(reports_.WaitForEnd());
+    ASSERT_TRUE(reports_.WaitForDownloadEnd());
   }
   // Range headers of the GETs, sorted (the parts run in parallel).
   std::vector<std::string> GetRanges() const {
@@ -63,7 +61,7 @@ protected:
   PackageServer::Server server_;
   TestSupport::ScratchDir dir_{L"mt"};
   LogCapture log_;
-  ReportLog reports_;
+  StatusRecorder reports_;
 };
 
 TEST(MTCurlDownloaderRanges, OneRangeBelowTwiceTheThresholdTwoFromThereOn) {
@@ -116,7 +114,7 @@ TEST_F(MTCurlDownloaderTest, PackagesAroundTheThresholdAreFetchedInTheirRangesAn
       auto downloader = Make(Url(path), target);
       Run(*downloader, target);
     }
-    std::vector<Report> reports = reports_.Reports();
+    std::vector<StatusReport> reports = reports_.Reports();
     EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
     EXPECT_EQ(1.0, reports.front().progress);
     EXPECT_EQ(L"", reports.front().text);
@@ -153,7 +151,7 @@ TEST_F(MTCurlDownloaderTest, ProgressIsReportedInWholePercentStepsAsAShareOfTheW
   EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
   double last = 0;
   size_t progressReports = 0;
-  for (const Report& r : reports_.Reports()) {
+  for (const StatusReport& r : reports_.Reports()) {
     if (r.code != DL_CODE_PROGRESS) continue;
     ++progressReports;
     EXPECT_GE(r.progress - last, 0.01 - 1e-9);
@@ -201,7 +199,7 @@ TEST_F(MTCurlDownloaderTest, ARestartedRunFetchesOnlyWhatThePartFilesLack) {
       downloader->Start(target);
     };
     downloader->Start(target);
-    ASSERT_TRUE(reports_.WaitForEnd());
+    ASSERT_TRUE(reports_.WaitForDownloadEnd());
 
     std::vector<int> codes = reports_.Codes();
     ASSERT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_RETRY, DL_CODE_START, DL_CODE_SUCCESS}), codes);
@@ -274,7 +272,7 @@ TEST_F(MTCurlDownloaderTest, TheDigestCoversWhatThePartFilesHoldAfterARestart) {
       downloader->Start(target);
     };
     downloader->Start(target);
-    ASSERT_TRUE(reports_.WaitForEnd());
+    ASSERT_TRUE(reports_.WaitForDownloadEnd());
     EXPECT_TRUE(changed);
     EXPECT_EQ(c.codes, reports_.Codes());
     // The first run had shown progress, so its part files were kept.
@@ -341,16 +339,16 @@ TEST_F(MTCurlDownloaderTest, APartThatKeepsFailingSpendsItsBudgetAndTheRunFailsW
     ASSERT_TRUE(reports_.WaitForCode(DL_CODE_RETRY));
     // The waiter's report is the run's last word; wait for it to be well out of the way.
     downloader->Start(target);
-    ASSERT_TRUE(reports_.WaitForEnd());
+    ASSERT_TRUE(reports_.WaitForDownloadEnd());
 
-    std::vector<Report> reports = reports_.Reports();
-    std::vector<Report> finals;
-    for (const Report& r : reports)
+    std::vector<StatusReport> reports = reports_.Reports();
+    std::vector<StatusReport> finals;
+    for (const StatusReport& r : reports)
       if (r.code != DL_CODE_PROGRESS && r.code != DL_CODE_START) finals.push_back(r);
     ASSERT_EQ(2u, finals.size());
     EXPECT_EQ(DL_CODE_RETRY, finals[0].code);
     EXPECT_EQ(DL_CODE_FAIL, finals[1].code);
-    for (const Report& r : finals) {
+    for (const StatusReport& r : finals) {
       EXPECT_EQ(static_cast<double>(c.code), r.progress);
       EXPECT_EQ(L"LibCurl", r.text);
     }
@@ -368,9 +366,46 @@ TEST_F(MTCurlDownloaderTest, APartThatKeepsFailingSpendsItsBudgetAndTheRunFailsW
         EXPECT_EQ(Range(static_cast<int64_t>(i) * 4096, c.size - 1), ranges[i]);
       }
     }
-    // After the final failure nothing is left to continue.
-    EXPECT_TRUE(FolderEntries(dir.Path()).empty());
+    if (c.code == 18) {
+      // The bytes that came stay for a retry, also after the final failure.
+      EXPECT_EQ(std::vector<std::wstring>{kPackageName + L"_0"}, FolderEntries(dir.Path()));
+      EXPECT_EQ(26u * 4096u, Contents(target + L"_0").size());
+    } else {
+      // Nothing came, so nothing is kept.
+      EXPECT_TRUE(FolderEntries(dir.Path()).empty());
+    }
   }
+}
+
+// A run that fails for good after the first range arrived whole and the second in part keeps
+// both part files: the retry the user starts asks only for what they lack.
+TEST_F(MTCurlDownloaderTest, AFinalFailureAfterProgressKeepsThePartFilesForTheRetry) {
+  const int64_t size = 21 * kMiB;
+  const int64_t half = size / 2;
+  const std::string bytes = PatternBytes(static_cast<size_t>(size), 130);
+  const std::string path = server_.AddPackage("pkg.exe", bytes);
+  // The server claims a length just past the middle: the second range gets 4096 bytes, then
+  // nothing more.
+  server_.SetFault({FaultKind::kShortContentLength, static_cast<uint64_t>(half + 4096), "GET"});
+  auto downloader = Make(Url(path), Target());
+  Run(*downloader, Target());  // the run restarted on 1005 fails too
+  ASSERT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_RETRY, DL_CODE_START, DL_CODE_FAIL}), reports_.Codes());
+  const std::vector<int> withProgress = reports_.Codes(true);
+  ASSERT_NE(std::find(withProgress.begin(), withProgress.end(), DL_CODE_PROGRESS), withProgress.end());
+  EXPECT_EQ((std::vector<std::wstring>{kPackageName + L"_0", kPackageName + L"_1"}), FolderEntries(dir_.Path()));
+  EXPECT_EQ(static_cast<size_t>(half), Contents(Target() + L"_0").size());
+  EXPECT_EQ(4096u, Contents(Target() + L"_1").size());
+
+  server_.ClearFaults();
+  server_.ClearRequests();
+  reports_.Reset();
+  reports_.onRetry = nullptr;
+  downloader->Start(Target());
+  ASSERT_TRUE(reports_.WaitForDownloadEnd());
+  EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
+  EXPECT_EQ(std::vector<std::string>{Range(half + 4096, size - 1)}, GetRanges());
+  EXPECT_TRUE(SameBytes(bytes, Contents(Target())));
+  EXPECT_EQ(std::vector<std::wstring>{kPackageName}, FolderEntries(dir_.Path()));
 }
 
 TEST_F(MTCurlDownloaderTest, AServerThatIgnoresRangesNeverGetsBytesIntoTheWrongPart) {
@@ -390,116 +425,6 @@ TEST_F(MTCurlDownloaderTest, AServerThatIgnoresRangesNeverGetsBytesIntoTheWrongP
   EXPECT_TRUE(SameBytes(bytes.substr(0, static_cast<size_t>(half)), Contents(Target() + L"_0")));
   EXPECT_EQ("", Contents(Target() + L"_1"));
   EXPECT_FALSE(TestSupport::FileExists(Target()));
-}
-
-TEST_F(MTCurlDownloaderTest, DigestVerdicts) {
-  const std::string bytes = PatternBytes(300000, 60);
-  const std::string digest = PackageServer::Server::Md5Hex(bytes);
-  std::string upper = digest;
-  std::transform(upper.begin(), upper.end(), upper.begin(), [](char ch) { return static_cast<char>(toupper(ch)); });
-  const std::vector<int> retriedThenFailed = {DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_RETRY,
-                                              DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_FAIL};
-  struct Case {
-    const char* name;
-    std::string path;
-    int wrongBodies;  // GETs answered with one altered byte; -1: every one
-    std::vector<int> codes;
-    const wchar_t* digestText;
-    bool packageKept;
-    const wchar_t* logText;
-  } cases[] = {
-      {"digest matches", "/" + digest + "/pkg.exe", 0, {DL_CODE_START, DL_CODE_SUCCESS}, nullptr, true,
-       L"finish recv\r\n"},
-      {"mismatch once, then a match", "/" + digest + "/pkg.exe", 1,
-       {DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_RETRY, DL_CODE_START, DL_CODE_SUCCESS}, kMismatchText, true,
-       L"finish recv, md5 chaek failed retry once.\r\n"},
-      {"mismatch twice", "/" + digest + "/pkg.exe", -1, retriedThenFailed, kMismatchText, false,
-       L"finish recv, md5 chaek failed and retry failed.\r\n"},
-      {"digest in upper case", "/" + upper + "/pkg.exe", 0, retriedThenFailed, kMismatchText, false,
-       L"finish recv, md5 chaek failed and retry failed.\r\n"},
-      {"no digest segment", "/files/pkg.exe", 0, {DL_CODE_START, DL_CODE_DIGEST_ERROR, DL_CODE_SUCCESS}, kNoDigestText,
-       true, L"finish recv\r\n"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    TestSupport::ScratchDir dir(L"digest");
-    const std::wstring target = dir.File(kPackageName);
-    server_.ClearRequests();
-    server_.ClearFaults();
-    server_.AddFile(c.path, bytes);
-    if (c.wrongBodies < 0) server_.SetFault({FaultKind::kWrongBytes, 0, "GET"});
-    if (c.wrongBodies > 0) server_.QueueFault({FaultKind::kWrongBytes, 0, "GET"}, c.wrongBodies);
-    reports_.Reset();
-    LogCapture log;
-    {
-      auto downloader = Make(Url(c.path), target);
-      Run(*downloader, target);
-    }
-    EXPECT_EQ(c.codes, reports_.Codes());
-    for (const Report& r : reports_.Reports()) {
-      if (r.code == DL_CODE_DIGEST_ERROR) {
-        EXPECT_EQ(c.digestText, r.text);
-      }
-      if (r.code == DL_CODE_RETRY || r.code == DL_CODE_SUCCESS || r.code == DL_CODE_FAIL) {
-        EXPECT_EQ(L"LibCurl", r.text);
-        EXPECT_EQ(0.0, r.progress);
-      }
-    }
-    EXPECT_EQ(1u, server_.CountRequests("HEAD"));  // a restarted run keeps the URL and length
-    // After a mismatch the part files are gone, so the next run starts from zero.
-    for (const std::string& range : GetRanges()) {
-      EXPECT_EQ(Range(0, 299999), range);
-    }
-    EXPECT_EQ(1u, log.Count({L"(CMTCurlDownloader::waitForFinishThreadFun)", c.logText}));
-    if (c.packageKept) {
-      EXPECT_TRUE(SameBytes(bytes, Contents(target)));
-      EXPECT_EQ(std::vector<std::wstring>{kPackageName}, FolderEntries(dir.Path()));
-    } else {
-      EXPECT_TRUE(FolderEntries(dir.Path()).empty());
-    }
-  }
-}
-
-TEST_F(MTCurlDownloaderTest, RedirectsAndFileUrlsLeadToTheFinalUrl) {
-  const std::string bytes = PatternBytes(static_cast<size_t>(21 * kMiB), 70);
-  const std::string digest = PackageServer::Server::Md5Hex(bytes);
-  const std::string path = server_.AddPackage("pkg.exe", bytes);
-  server_.AddRedirect("/software/641", server_.Url("/hop"));
-  server_.AddRedirect("/hop", path, 301);
-  // The same package on the local disk, under its digest.
-  const std::wstring folder = dir_.File(TestSupport::FromUtf8(digest));
-  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  ASSERT_TRUE(TestSupport::WriteBytes(folder + L"\\pkg.exe", bytes));
-
-  struct Case {
-    const char* name;
-    std::wstring url;
-    size_t gets;
-  } cases[] = {
-      {"redirect chain", Url("/software/641"), 2},
-      // libcurl answers a local file with response code 0, and reads its ranges itself.
-      {"file URL", FileUrl(folder + L"\\pkg.exe"), 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    TestSupport::ScratchDir dir(L"final");
-    const std::wstring target = dir.File(kPackageName);
-    server_.ClearRequests();
-    reports_.Reset();
-    {
-      auto downloader = Make(c.url, target);
-      Run(*downloader, target);
-    }
-    EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
-    EXPECT_TRUE(SameBytes(bytes, Contents(target)));
-    size_t gets = 0;
-    for (const auto& r : server_.Requests()) {
-      if (r.method != "GET") continue;
-      ++gets;
-      EXPECT_EQ(path, r.path);
-    }
-    EXPECT_EQ(c.gets, gets);
-  }
 }
 
 TEST_F(MTCurlDownloaderTest, WithoutAFinalUrlAndALengthTheRunFailsAtOnce) {
@@ -537,7 +462,7 @@ TEST_F(MTCurlDownloaderTest, WithoutAFinalUrlAndALengthTheRunFailsAtOnce) {
       Run(*downloader, target);
     }
     settings.ResolveRealUrl = resolve;
-    std::vector<Report> reports = reports_.Reports();
+    std::vector<StatusReport> reports = reports_.Reports();
     ASSERT_EQ(2u, reports.size());
     EXPECT_EQ(DL_CODE_START, reports[0].code);
     EXPECT_EQ(DL_CODE_FAIL, reports[1].code);
@@ -586,26 +511,11 @@ TEST_F(MTCurlDownloaderTest, ARunIntoAnotherFolderStartsOverThere) {
   server_.ClearRequests();
   reports_.Reset();
   downloader->Start(second.File(kPackageName));
-  ASSERT_TRUE(reports_.WaitForEnd());
+  ASSERT_TRUE(reports_.WaitForDownloadEnd());
   EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
   EXPECT_TRUE(SameBytes(bytes, Contents(second.File(kPackageName))));
   EXPECT_TRUE(FolderEntries(first.Path()).empty());
   EXPECT_EQ((std::vector<std::string>{Range(0, 11010047), Range(11010048, 22020095)}), GetRanges());
-}
-
-TEST_F(MTCurlDownloaderTest, DestroyingTheDownloaderStopsItsPartsQuietlyAndRemovesTheirFiles) {
-  const std::string path = server_.AddPackage("pkg.exe", PatternBytes(static_cast<size_t>(21 * kMiB), 110));
-  server_.SetFault({FaultKind::kSlowRate, static_cast<uint64_t>(kMiB), "GET"});
-  auto downloader = Make(Url(path), Target());
-  downloader->Start(Target());
-  ASSERT_TRUE(reports_.WaitForCode(DL_CODE_PROGRESS));
-  downloader.reset();
-  for (int code : reports_.Codes()) {
-    EXPECT_EQ(DL_CODE_START, code);
-  }
-  EXPECT_TRUE(FolderEntries(dir_.Path()).empty());
-  // The first part's digest follower went with it.
-  EXPECT_EQ(0, ThreadsNamed(FileDigestFollower::kThreadName));
 }
 
 TEST_F(MTCurlDownloaderTest, DestroyingTheDownloaderWhileTheFirstPartIsFollowedLeavesNoThread) {

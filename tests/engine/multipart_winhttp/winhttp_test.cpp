@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "download_fixture.h"
-#include "engine/downloader_factory.h"
-#include "engine/mt_curl_downloader.h"
-#include "engine/winhttp_client.h"
-#include "engine/winhttp_downloader.h"
+#include "engine/download/downloader_factory.h"
+#include "engine/download/mt_curl_downloader.h"
+#include "engine/download/winhttp_client.h"
+#include "engine/download/winhttp_downloader.h"
 #include "package_server.h"
 #include "test_support.h"
 
@@ -51,13 +51,14 @@ public:
   explicit CannedServer(std::string answer) : answer_(std::move(answer)) {
     WSADATA data;
     wsaStarted_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    listener_.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int length = sizeof(address);
-    if (listener_ == INVALID_SOCKET || bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        listen(listener_, 8) != 0 || getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    if (!listener_ || bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        listen(listener_.get(), 8) != 0 ||
+        getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
       return;
     port_ = ntohs(address.sin_port);
     thread_ = std::thread([this] { Serve(); });
@@ -65,7 +66,7 @@ public:
   ~CannedServer() {
     stop_ = true;
     if (thread_.joinable()) thread_.join();
-    if (listener_ != INVALID_SOCKET) closesocket(listener_);
+    listener_.reset();
     if (wsaStarted_) WSACleanup();
   }
   uint16_t Port() const { return port_; }
@@ -82,17 +83,17 @@ private:
     while (!stop_) {
       fd_set readable;
       FD_ZERO(&readable);
-      FD_SET(listener_, &readable);
+      FD_SET(listener_.get(), &readable);
       timeval wait = {0, 50000};
       if (select(0, &readable, nullptr, nullptr, &wait) != 1) continue;
-      SOCKET client = accept(listener_, nullptr, nullptr);
-      if (client == INVALID_SOCKET) continue;
+      Utils::UniqueSocket client(accept(listener_.get(), nullptr, nullptr));
+      if (!client) continue;
       std::string request;
       char buffer[4096];
       size_t headEnd = std::string::npos;
       size_t wanted = 0;
       for (;;) {
-        int got = recv(client, buffer, sizeof(buffer), 0);
+        int got = recv(client.get(), buffer, sizeof(buffer), 0);
         if (got <= 0) break;
         request.append(buffer, static_cast<size_t>(got));
         if (headEnd == std::string::npos && (headEnd = request.find("\r\n\r\n")) != std::string::npos) {
@@ -105,17 +106,17 @@ private:
         std::lock_guard<std::mutex> lock(mutex_);
         requests_.push_back(request);
       }
-      send(client, answer_.data(), static_cast<int>(answer_.size()), 0);
-      shutdown(client, SD_SEND);
-      while (recv(client, buffer, sizeof(buffer), 0) > 0) {
+      send(client.get(), answer_.data(), static_cast<int>(answer_.size()), 0);
+      shutdown(client.get(), SD_SEND);
+      while (recv(client.get(), buffer, sizeof(buffer), 0) > 0) {
       }
-      closesocket(client);
     }
   }
 
   std::string answer_;
   bool wsaStarted_ = false;
-  SOCKET listener_ = INVALID_SOCKET;
+  // Declared after wsaStarted_: Winsock outlives the socket.
+  Utils::UniqueSocket listener_;
   uint16_t port_ = 0;
   std::atomic<bool> stop_{false};
   std::thread thread_;
@@ -131,7 +132,7 @@ protected:
   std::wstring Url(const std::string& path) const { return TestSupport::FromUtf8(server_.Url(path)); }
   void Run(CDownloader& downloader, const std::wstring& target) {
     downloader.Start(target);
-    ASSERT_TRUE(reports_.WaitForEnd());
+    ASSERT_TRUE(reports_.WaitForDownloadEnd());
   }
   // A URL on 127.0.0.1 where nothing listens.
   std::wstring RefusedUrl(const std::string& path) {
@@ -144,7 +145,7 @@ protected:
 
   PackageServer::Server server_;
   TestSupport::ScratchDir dir_{L"wh"};
-  ReportLog reports_;
+  StatusRecorder reports_;
 };
 
 TEST_F(WinHttpDownloaderTest, CleanDownloadReplacesAStaleFileWithThePackage) {
@@ -155,13 +156,13 @@ TEST_F(WinHttpDownloaderTest, CleanDownloadReplacesAStaleFileWithThePackage) {
   WinHttpDownloader downloader(reports_.Callback(), Url(path), Target());
   Run(downloader, Target());
 
-  std::vector<Report> reports = reports_.Reports();
+  std::vector<StatusReport> reports = reports_.Reports();
   ASSERT_EQ(2u, reports.size());
   EXPECT_EQ(DL_CODE_START, reports[0].code);
   EXPECT_EQ(1.0, reports[0].progress);
   EXPECT_EQ(DL_CODE_SUCCESS, reports[1].code);
   EXPECT_EQ(0.0, reports[1].progress);
-  for (const Report& r : reports) {
+  for (const StatusReport& r : reports) {
     EXPECT_EQ(L"", r.text);
   }
   EXPECT_TRUE(SameBytes(bytes, Contents(Target())));
@@ -230,9 +231,8 @@ TEST_F(WinHttpDownloaderTest, DestroyingTheDownloaderEndsTheRequestQuietly) {
   server_.SetFault({FaultKind::kSlowRate, 256 * 1024, "GET"});
   auto downloader = std::make_unique<WinHttpDownloader>(reports_.Callback(), Url(path), Target());
   downloader->Start(Target());
-  ASSERT_TRUE(reports_.WaitForCode(DL_CODE_START));
-  while (server_.CountRequests("GET") == 0) Sleep(10);
-  Sleep(300);
+  // Destroyed while the body is on its way.
+  ASSERT_TRUE(server_.WaitForBodyBytes(256 * 1024, 60000));
   downloader.reset();
   EXPECT_EQ(std::vector<int>{DL_CODE_START}, reports_.Codes(true));
   EXPECT_TRUE(FolderEntries(dir_.Path()).empty());
@@ -328,13 +328,13 @@ TEST(DownloaderFactoryTest, EveryKindFetchesThePackage) {
     SCOPED_TRACE(type);
     TestSupport::ScratchDir dir(L"kind");
     const std::wstring target = dir.File(kPackageName);
-    ReportLog reports;
+    StatusRecorder reports;
     {
       std::unique_ptr<CDownloader> downloader = MakeDownloader(type, reports.Callback(), url, target);
       EXPECT_EQ(type == 2, dynamic_cast<WinHttpDownloader*>(downloader.get()) != nullptr);
       EXPECT_EQ(type == 3, dynamic_cast<CMTCurlDownloader*>(downloader.get()) != nullptr);
       downloader->Start(target);
-      ASSERT_TRUE(reports.WaitForEnd());
+      ASSERT_TRUE(reports.WaitForDownloadEnd());
     }
     EXPECT_EQ(DL_CODE_SUCCESS, reports.Codes().back());
     std::string received;

@@ -6,75 +6,28 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "engine/download/curl_downloader.h"
+#include "engine/download/downloader_factory.h"
+#include "engine/download/mt_curl_downloader.h"
+#include "engine/download/winhttp_downloader.h"
 #include "engine/download_installer.h"
-#include "engine/file_utils.h"
-#include "engine/installer_settings.h"
+#include "engine/system/file_utils.h"
+#include "engine/system/installer_settings.h"
 #include "engine/status.h"
+#include "fake_children.h"
 #include "log_capture.h"
 #include "package_server.h"
+#include "status_recorder.h"
 #include "test_support.h"
 
 using namespace TestSupport;
+using FakeChildren::Role;
+using FakeChildren::ScriptedFake;
 
 namespace {
-
-struct Report {
-  int code;
-  double progress;
-  std::wstring text;
-};
-
-bool IsFinal(int code) {
-  return code == IST_CODE_SUCCESS || code == IST_CODE_FAIL || code == DL_CODE_FAIL ||
-         code == UNIST_CODE_FAIL || code == UNIST_CODE_ERROR;
-}
-
-// The user interface's side: every report in order, and a wait for the run's last one.
-class UiRecorder {
-public:
-  StatusCallback Callback() {
-    return [this](int code, double progress, const wchar_t* text) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      reports_.push_back({code, progress, text});
-      if (IsFinal(code)) ++finals_;
-      changed_.notify_all();
-    };
-  }
-  // The limit only keeps a broken run from hanging the test program.
-  bool WaitForFinals(int count, int limitSeconds = 120) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::seconds(limitSeconds),
-                             [&] { return finals_ >= count; });
-  }
-  std::vector<int> Codes() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<int> codes;
-    for (const Report& r : reports_)
-      if (r.code != DL_CODE_PROGRESS && r.code != IST_CODE_PROGRESS && r.code != UNIST_CODE_PROGRESS)
-        codes.push_back(r.code);
-    return codes;
-  }
-  std::vector<Report> Reports() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return reports_;
-  }
-  void Reset() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    reports_.clear();
-    finals_ = 0;
-  }
-
-private:
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<Report> reports_;
-  int finals_ = 0;
-};
 
 // The package the server hands out is the fake installer itself, padded past the 1 MiB that the
 // download service's packages always exceed (the padding is ignored by Windows).
@@ -87,12 +40,6 @@ std::string FakeInstallerPackage() {
 
 std::wstring Widen(const std::string& text) { return FromUtf8(text); }
 
-std::wstring ReadRecordedCommandLine(const std::wstring& path) {
-  std::string bytes;
-  if (!ReadBytes(path, &bytes)) return L"<not started>";
-  return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
-}
-
 // Environment of one run: scripts and command-line records for both fake children.
 class OrchestratorTest : public ::testing::Test {
 protected:
@@ -101,27 +48,10 @@ protected:
     packagePath_ = server_.AddPackage("BrisolanSetup.exe", FakeInstallerPackage());
     url_ = Widen(server_.Url(packagePath_));
     installDir_ = scratch_.File(L"安装 目录");
-    SetScript(L"INSTALLER", "line Progress=0.5\nline InstPath=C:\\Brisolan\nline State=Success\n");
-    SetScript(L"UNINSTALLER", "line Progress=0.5\nline State=Success\n");
-    InstallerSettings::Instance().DownloadType = 1;
+    InstallerSettings::Instance().DownloadType = DOWNLOAD_TYPE_SINGLE_CURL;
     InstallerSettings::Instance().Reinstall = false;
   }
-  void TearDown() override {
-    for (const wchar_t* role : {L"INSTALLER", L"UNINSTALLER"}) {
-      SetEnvironmentVariableW((std::wstring(L"TESSMARK_FAKE_") + role + L"_SCRIPT").c_str(), nullptr);
-      SetEnvironmentVariableW((std::wstring(L"TESSMARK_FAKE_") + role + L"_RECORD").c_str(), nullptr);
-    }
-    DeleteFileW(CDownloadInstaller::GetUninstallerCopyPath().c_str());
-  }
-
-  void SetScript(const std::wstring& role, const std::string& script) {
-    const std::wstring scriptPath = scratch_.File(role + L".script");
-    ASSERT_TRUE(WriteBytes(scriptPath, script));
-    SetEnvironmentVariableW((L"TESSMARK_FAKE_" + role + L"_SCRIPT").c_str(), scriptPath.c_str());
-    SetEnvironmentVariableW((L"TESSMARK_FAKE_" + role + L"_RECORD").c_str(),
-                            RecordPath(role).c_str());
-  }
-  std::wstring RecordPath(const std::wstring& role) const { return scratch_.File(role + L".cmdline"); }
+  void TearDown() override { DeleteFileW(CDownloadInstaller::GetUninstallerCopyPath().c_str()); }
 
   // An older installation whose uninstaller is the fake uninstaller.
   std::wstring MakeOldInstallation() {
@@ -139,7 +69,9 @@ protected:
   std::string packagePath_;
   std::wstring url_;
   std::wstring installDir_;
-  UiRecorder ui_;
+  StatusRecorder ui_;
+  ScriptedFake installer_{Role::Installer, "line Progress=0.5\nline InstPath=C:\\Brisolan\nline State=Success\n"};
+  ScriptedFake uninstaller_{Role::Uninstaller, "line Progress=0.5\nline State=Success\n"};
 };
 
 TEST_F(OrchestratorTest, CleanRunDownloadsInstallsAndLeavesNoPackage) {
@@ -158,7 +90,7 @@ TEST_F(OrchestratorTest, CleanRunDownloadsInstallsAndLeavesNoPackage) {
   EXPECT_FALSE(FileExists(PackageFileIn(installDir_) + L".part"));
   EXPECT_TRUE(FileExists(installDir_));  // made on 1001, with every missing level
 
-  const std::wstring cmd = ReadRecordedCommandLine(RecordPath(L"INSTALLER"));
+  const std::wstring cmd = installer_.RecordedCommandLine();
   const std::wstring head = L"\"" + PackageFileIn(installDir_) + L"\" /S -console=show -version=1.0.0";
   EXPECT_EQ(cmd.compare(0, head.size(), head), 0) << ToUtf8(cmd);
   EXPECT_NE(cmd.find(L"-inslang=\"zh-CN\""), std::wstring::npos) << ToUtf8(cmd);
@@ -181,15 +113,47 @@ TEST_F(OrchestratorTest, CleanRunDownloadsInstallsAndLeavesNoPackage) {
   EXPECT_TRUE(log.LinesContaining(L"DL_CODE_FAIL").empty());
 }
 
-TEST_F(OrchestratorTest, EveryDownloadTypeRunsTheWholeChain) {
-  for (int type : {0, 1, 2, 3, 7}) {
-    SCOPED_TRACE(type);
+TEST_F(OrchestratorTest, EveryDownloadTypeRunsTheWholeChainWithItsOwnDownloader) {
+  // What each downloader asks the server for tells which one ran: the single libcurl downloader
+  // a header request and one GET of the whole package, the multi-part one a header request and
+  // ranged GETs, the WinHTTP one a plain GET and nothing else.
+  struct Case {
+    int type;
+    size_t heads;
+    bool ranged;
+  } const cases[] = {
+      {0, 1, false}, {DOWNLOAD_TYPE_SINGLE_CURL, 1, false}, {DOWNLOAD_TYPE_WINHTTP, 0, false},
+      {DOWNLOAD_TYPE_MULTIPART, 1, true}, {7, 1, false}, {-1, 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
     ui_.Reset();
-    InstallerSettings::Instance().DownloadType = type;
-    CDownloadInstaller engine(ui_.Callback(), url_, L"", installDir_, true, true, false);
-    engine.Start();
-    ASSERT_TRUE(ui_.WaitForFinals(1));
+    server_.ClearRequests();
+    InstallerSettings::Instance().DownloadType = c.type;
+    {
+      CDownloadInstaller engine(ui_.Callback(), url_, L"", installDir_, true, true, false);
+      engine.Start();
+      ASSERT_TRUE(ui_.WaitForFinals(1));
+    }
     EXPECT_EQ(ui_.Codes().back(), IST_CODE_SUCCESS);
+    EXPECT_EQ(server_.CountRequests("HEAD"), c.heads);
+    ASSERT_GE(server_.CountRequests("GET"), 1u);
+    for (const auto& request : server_.Requests()) {
+      if (request.method == "GET") {
+        EXPECT_EQ(!request.range.empty(), c.ranged) << request.range;
+      }
+    }
+  }
+}
+
+TEST(DownloaderFactory, TypesTwoAndThreeHaveTheirOwnKindAndEveryOtherTypePicksTheSingleDownloader) {
+  for (int type : {-1, 0, 1, 2, 3, 4, 7, 1000}) {
+    SCOPED_TRACE(type);
+    std::unique_ptr<CDownloader> downloader = MakeDownloader(type, nullptr, L"http://127.0.0.1/x", L"");
+    EXPECT_EQ(dynamic_cast<WinHttpDownloader*>(downloader.get()) != nullptr, type == DOWNLOAD_TYPE_WINHTTP);
+    EXPECT_EQ(dynamic_cast<CMTCurlDownloader*>(downloader.get()) != nullptr, type == DOWNLOAD_TYPE_MULTIPART);
+    EXPECT_EQ(dynamic_cast<CCurlDownloader*>(downloader.get()) != nullptr,
+              type != DOWNLOAD_TYPE_WINHTTP && type != DOWNLOAD_TYPE_MULTIPART);
   }
 }
 
@@ -200,18 +164,18 @@ TEST_F(OrchestratorTest, OlderVersionIsUninstalledFromATemporaryCopyFirst) {
     engine.Start();
     ASSERT_TRUE(ui_.WaitForFinals(1));
   }
-  const std::vector<Report> reports = ui_.Reports();
+  const std::vector<StatusReport> reports = ui_.Reports();
   ASSERT_FALSE(reports.empty());
   EXPECT_EQ(reports.front().code, UNIST_CODE_PROGRESS);
   const std::vector<int> expected = {UNIST_CODE_SUCCESS, DL_CODE_START, DL_CODE_SUCCESS,
                                      IST_CODE_START, IST_CODE_INST_PATH, IST_CODE_SUCCESS};
   EXPECT_EQ(ui_.Codes(), expected);
-  for (const Report& r : reports) EXPECT_NE(r.code, UNIST_CODE_START);
+  for (const StatusReport& r : reports) EXPECT_NE(r.code, UNIST_CODE_START);
 
   // The copy ran, not the original: the original's folder is what it is told to remove.
   const std::wstring copy = CDownloadInstaller::GetUninstallerCopyPath();
   EXPECT_TRUE(FileExists(copy));
-  const std::wstring cmd = ReadRecordedCommandLine(RecordPath(L"UNINSTALLER"));
+  const std::wstring cmd = uninstaller_.RecordedCommandLine();
   EXPECT_EQ(cmd.rfind(L"\"" + copy + L"\" /S ", 0), 0u) << ToUtf8(cmd);
   const std::wstring tail = L"_?=" + scratch_.File(L"old version");
   ASSERT_GE(cmd.size(), tail.size());
@@ -233,14 +197,14 @@ TEST_F(OrchestratorTest, FailedUninstallationStopsEverything) {
     SCOPED_TRACE(c.script);
     ui_.Reset();
     server_.ClearRequests();
-    SetScript(L"UNINSTALLER", c.script);
+    uninstaller_.SetScript(c.script);
     {
       CDownloadInstaller engine(ui_.Callback(), url_, oldUninstaller, installDir_, true, true, false);
       engine.Start();
       ASSERT_TRUE(ui_.WaitForFinals(1));
     }
     EXPECT_EQ(ui_.Codes().back(), c.code);
-    for (const Report& r : ui_.Reports()) EXPECT_GE(r.code, UNIST_CODE_START) << r.code;
+    for (const StatusReport& r : ui_.Reports()) EXPECT_GE(r.code, UNIST_CODE_START) << r.code;
     EXPECT_EQ(server_.CountRequests(""), 0u);
     EXPECT_FALSE(FileExists(PackageFileIn(installDir_)));
   }
@@ -256,13 +220,13 @@ TEST_F(OrchestratorTest, MissingUninstallerFileMeansNoUninstallStage) {
 }
 
 TEST_F(OrchestratorTest, FailedInstallationRemovesThePackage) {
-  SetScript(L"INSTALLER", "line Encode=UTF8\nline Progress=0.3\nline Error=磁盘已满\n");
+  installer_.SetScript("line Encode=UTF8\nline Progress=0.3\nline Error=磁盘已满\n");
   {
     CDownloadInstaller engine(ui_.Callback(), url_, L"", installDir_, true, true, false);
     engine.Start();
     ASSERT_TRUE(ui_.WaitForFinals(1));
   }
-  const std::vector<Report> reports = ui_.Reports();
+  const std::vector<StatusReport> reports = ui_.Reports();
   ASSERT_FALSE(reports.empty());
   EXPECT_EQ(reports.back().code, IST_CODE_FAIL);
   EXPECT_EQ(reports.back().progress, 1000);
@@ -273,7 +237,7 @@ TEST_F(OrchestratorTest, FailedInstallationRemovesThePackage) {
 TEST_F(OrchestratorTest, PackageIsRemovedEvenWhileTheInstallerLingersAfterItsResult) {
   // The installer says it succeeded and goes on running for a while: Windows refuses to delete
   // a running program, so the package may only go once the installer has ended.
-  SetScript(L"INSTALLER", "line State=Success\nsleep 1500\nline Message=bye\n");
+  installer_.SetScript("line State=Success\nsleep 1500\nline Message=bye\n");
   {
     CDownloadInstaller engine(ui_.Callback(), url_, L"", installDir_, true, true, false);
     engine.Start();
@@ -297,18 +261,35 @@ TEST_F(OrchestratorTest, DigestMismatchOnceIsRepeatedThroughTheOrchestrator) {
 }
 
 TEST_F(OrchestratorTest, RetryAfterFailureUsesTheNewFolderAndCleansTheOldOne) {
-  PackageServer::Fault notFound;
-  notFound.kind = PackageServer::FaultKind::kNotFound;
-  server_.SetFault(notFound);
+  // The first run downloads into the first folder and its installation fails; the package it
+  // leaves cannot be deleted then (something holds it open). The retry in another folder removes
+  // it along with its own.
+  installer_.SetScript("line State=Fail\n");
   const std::wstring firstDir = installDir_;
   const std::wstring secondDir = scratch_.File(L"second");
+  Utils::UniqueFileHandle holder;
+  StatusRecorder firstRun;
+  LogCapture log;
   {
-    CDownloadInstaller engine(ui_.Callback(), url_, L"", firstDir, true, true, false);
+    CDownloadInstaller engine(
+        [&](int code, double progress, const wchar_t* text) {
+          // Before the orchestrator deletes the package on this report.
+          if (code == IST_CODE_FAIL)
+            holder.reset(CreateFileW(PackageFileIn(firstDir).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+          firstRun.Callback()(code, progress, text);
+          ui_.Callback()(code, progress, text);
+        },
+        url_, L"", firstDir, true, true, false);
     engine.Start();
     ASSERT_TRUE(ui_.WaitForFinals(1));
-    EXPECT_EQ(ui_.Codes().back(), DL_CODE_FAIL);
+    EXPECT_EQ(ui_.Codes().back(), IST_CODE_FAIL);
+    ASSERT_TRUE(holder);
+    ASSERT_TRUE(log.WaitFor(L"package not deleted"));
+    holder.reset();
+    EXPECT_TRUE(FileExists(PackageFileIn(firstDir)));
 
-    server_.ClearFaults();
+    installer_.SetScript("line State=Success\n");
     ui_.Reset();
     engine.SetOptions(url_, L"", L"", secondDir, true, true, false, true, L"");
     engine.Start();
@@ -317,8 +298,25 @@ TEST_F(OrchestratorTest, RetryAfterFailureUsesTheNewFolderAndCleansTheOldOne) {
   EXPECT_EQ(ui_.Codes().back(), IST_CODE_SUCCESS);
   EXPECT_FALSE(FileExists(PackageFileIn(secondDir)));
   EXPECT_FALSE(FileExists(PackageFileIn(firstDir)));
-  const std::wstring cmd = ReadRecordedCommandLine(RecordPath(L"INSTALLER"));
+  const std::wstring cmd = installer_.RecordedCommandLine();
   EXPECT_EQ(cmd.rfind(L"\"" + PackageFileIn(secondDir) + L"\"", 0), 0u) << ToUtf8(cmd);
+}
+
+TEST_F(OrchestratorTest, RetryAfterAFailedDownloadGetsANewDownloaderOnlyForANewUrl) {
+  PackageServer::Fault notFound;
+  notFound.kind = PackageServer::FaultKind::kNotFound;
+  server_.SetFault(notFound);
+  CDownloadInstaller engine(ui_.Callback(), url_, L"", installDir_, true, true, false);
+  engine.Start();
+  ASSERT_TRUE(ui_.WaitForFinals(1));
+  EXPECT_EQ(ui_.Codes().back(), DL_CODE_FAIL);
+  EXPECT_FALSE(FileExists(PackageFileIn(installDir_)));
+
+  server_.ClearFaults();
+  ui_.Reset();
+  engine.Start();
+  ASSERT_TRUE(ui_.WaitForFinals(1));
+  EXPECT_EQ(ui_.Codes().back(), IST_CODE_SUCCESS);
 }
 
 TEST(OrchestratorPaths, PackageUninstallerFolderAndCopyPath) {

@@ -1,5 +1,6 @@
 #include "archive_fixture.h"
 
+#include "base/unique_resource.h"
 #include "test_support.h"
 
 #include <algorithm>
@@ -11,8 +12,8 @@ std::wstring Root() { return TestSupport::TestDataDir() + L"\\archives"; }
 
 void Collect(const std::wstring& folder, const std::wstring& relative, std::vector<SourceFile>* out) {
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
+  Utils::UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+  if (!find) return;
   do {
     const std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
@@ -26,8 +27,7 @@ void Collect(const std::wstring& folder, const std::wstring& relative, std::vect
       TestSupport::ReadBytes(path, &file.bytes);
       out->push_back(std::move(file));
     }
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+  } while (FindNextFileW(find.get(), &data));
 }
 
 uint16_t Le16(const std::string& s, size_t at) {

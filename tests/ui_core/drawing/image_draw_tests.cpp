@@ -2,6 +2,7 @@
 // corners, masks, holes, tiling, fades, and descriptions whose image is missing.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 using namespace DrawingTest;
 using SkinUI::CRenderUI;
 using SkinUI::TImageDescUI;
+using SkinUI::TImageEntryUI;
 using TestSupport::ColorText;
 using TestSupport::DibCanvas;
 
@@ -215,4 +217,47 @@ TEST_F(ImageDrawing, DrawImageIgnoresEmptyAndOutOfRangeInput) {
                        false, true, true);
   EXPECT_TRUE(RgbNear(canvas.Pixel(10, 10), 0xFF0000));  // the last call drew the whole image
   EXPECT_TRUE(RgbNear(canvas.Pixel(35, 35), kBlank));
+}
+
+TEST_F(ImageDrawing, AnyBitmapDrawsAndFreedImagesLeaveNothingBehind) {
+  // A bitmap that is not a loaded image is selected for the one call.
+  void* bits = nullptr;
+  Utils::UniqueBitmap plain = SkinUI::CreateDib32(2, 1, &bits);
+  ASSERT_TRUE(plain);
+  const uint32_t pixels[2] = {0xFFFF0000, 0xFF0000FF};
+  std::memcpy(bits, pixels, sizeof(pixels));
+  const RECT zero = {0, 0, 0, 0};
+  DibCanvas canvas(40, 40);
+  CRenderUI::DrawImage(canvas.dc(), plain.get(), kItem, kPaint, RECT{0, 0, 2, 1}, zero, false);
+  EXPECT_TRUE(RgbNear(canvas.Pixel(12, 20), 0xFF0000));
+  EXPECT_TRUE(RgbNear(canvas.Pixel(25, 20), 0x0000FF));
+  // It is not kept selected: the caller can still use and delete it.
+  Utils::UniqueMemoryDC other(::CreateCompatibleDC(nullptr));
+  const HGDIOBJ old = ::SelectObject(other.get(), plain.get());
+  EXPECT_NE(old, nullptr);
+  // While it is selected elsewhere it cannot be drawn; nothing happens.
+  DibCanvas busy(40, 40);
+  CRenderUI::DrawImage(busy.dc(), plain.get(), kItem, kPaint, RECT{0, 0, 2, 1}, zero, false);
+  EXPECT_TRUE(RgbNear(busy.Pixel(12, 20), kBlank));
+  ::SelectObject(other.get(), old);
+  EXPECT_TRUE(::DeleteObject(plain.release()));
+
+  // Images loaded, drawn, freed and loaded again draw their own pixels every time.
+  for (int round = 0; round < 3; ++round) {
+    TImageEntryUI* red = CRenderUI::LoadImage(L"redblue.png");
+    TImageEntryUI* grid = CRenderUI::LoadImage(L"grid.png");
+    ASSERT_NE(red, nullptr);
+    ASSERT_NE(grid, nullptr);
+    DibCanvas target(40, 40);
+    CRenderUI::DrawImage(target.dc(), red->bitmap.get(), kItem, kPaint, RECT{0, 0, 2, 1}, zero, false);
+    EXPECT_TRUE(RgbNear(target.Pixel(12, 20), 0xFF0000));
+    CRenderUI::FreeImage(red);
+    CRenderUI::DrawImage(target.dc(), grid->bitmap.get(), kItem, kPaint, RECT{0, 0, 6, 6}, zero, false);
+    EXPECT_TRUE(RgbNear(target.Pixel(29, 29), 0xFFFF00));
+    // FreeImage without deleting the record lets go of the bitmap too.
+    CRenderUI::FreeImage(grid, false);
+    EXPECT_FALSE(grid->bitmap);
+    EXPECT_FALSE(grid->dc);
+    delete grid;
+  }
 }

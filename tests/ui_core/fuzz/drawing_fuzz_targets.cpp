@@ -36,7 +36,6 @@ struct DrawingBench {
   DrawingBench() {
     TestSupport::WriteBytes(skin.File(L"a.png"),
                             std::string(reinterpret_cast<const char*>(kSmallPng), sizeof(kSmallPng)));
-    CWindowManagerUI::SetResourcePath(skin.Path().c_str());
     bitmap = CreateDib32(200, 80, nullptr);
     oldBitmap = ::SelectObject(dc.get(), bitmap.get());
   }
@@ -54,6 +53,21 @@ DrawingBench& Bench() {
   return bench;
 }
 
+// The bench's folder is the skin folder for one input; the other targets keep theirs.
+class SkinFolderForInput {
+public:
+  explicit SkinFolderForInput(const DrawingBench& bench)
+      : oldFolder_(CWindowManagerUI::GetResourcePath()) {
+    CWindowManagerUI::SetResourcePath(bench.skin.Path().c_str());
+  }
+  ~SkinFolderForInput() { CWindowManagerUI::SetResourcePath(oldFolder_.GetData()); }
+  SkinFolderForInput(const SkinFolderForInput&) = delete;
+  SkinFolderForInput& operator=(const SkinFolderForInput&) = delete;
+
+private:
+  CStringUI oldFolder_;
+};
+
 std::wstring FromUtf8(const uint8_t* data, size_t size) {
   if (size == 0) return std::wstring();
   const int length = ::MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(data),
@@ -70,6 +84,7 @@ std::wstring FromUtf8(const uint8_t* data, size_t size) {
 
 int FuzzImageDescOne(const uint8_t* data, size_t size) {
   DrawingBench& bench = Bench();
+  const SkinFolderForInput folder(bench);
   const std::wstring text = FromUtf8(data, size);
   TImageDescUI desc(text.c_str());
   desc.Parse();
@@ -86,6 +101,7 @@ int FuzzImageDescOne(const uint8_t* data, size_t size) {
 
 int FuzzMarkupOne(const uint8_t* data, size_t size) {
   DrawingBench& bench = Bench();
+  const SkinFolderForInput folder(bench);
   const std::wstring text = FromUtf8(data, size);
   const UINT styles[] = {DT_SINGLELINE | DT_END_ELLIPSIS | DT_CENTER | DT_VCENTER, DT_WORDBREAK,
                          DT_WORDBREAK | DT_RIGHT | DT_BOTTOM | DT_END_ELLIPSIS, 0};

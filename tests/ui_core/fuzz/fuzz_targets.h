@@ -9,7 +9,7 @@
 int FuzzZipOne(const uint8_t* data, size_t size);
 // Opens the bytes as a 7z archive in memory and reads every item; returns the items read.
 int Fuzz7zOne(const uint8_t* data, size_t size);
-// Parses the bytes as a skin XML document (written alongside the XML parser).
+// Parses the bytes as a skin XML document in every encoding; returns the elements walked.
 int FuzzXmlOne(const uint8_t* data, size_t size);
 // Parses the bytes (UTF-8) as an image description and draws it twice.
 int FuzzImageDescOne(const uint8_t* data, size_t size);

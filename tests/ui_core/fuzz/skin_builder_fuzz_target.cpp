@@ -71,7 +71,7 @@ const char* const kAttributes[] = {
 const char* const kValues[] = {
     "-1", "0", "1", "2147483647", "-2147483648", "99999999999", "0,0", "-5,-5,-5,-5",
     "1,2147483647", "2147483647,1", "true", "", "center", "bottom", "row.xml", "child.xml",
-    "MainWnd.xml", "self.xml", "&lt;Window&gt;&lt;Control/&gt;&lt;/Window&gt;", "100000",
+    "MainWnd.xml", "self.xml", "&lt;Window&gt;&lt;Control /&gt;&lt;/Window&gt;", "100000",
     "0.5,0.5,0.5,0.5", "1,2,3,4"};
 
 template <size_t N>

@@ -192,8 +192,8 @@ TEST(TileLayout, PlacesChildrenByTheTable) {
 }
 
 TEST(TileLayout, CountsColumnsAndRowsAtEachLayout) {
-  ControlPtr root = LayOut(L"<Window><TileLayout itemsize='80,30'><Control/><Control/><Control/>"
-                           L"<Control/></TileLayout></Window>",
+  ControlPtr root = LayOut(L"<Window><TileLayout itemsize='80,30'><Control /><Control /><Control />"
+                           L"<Control /></TileLayout></Window>",
                            {0, 0, 250, 100});
   ASSERT_TRUE(root);
   auto* tile = static_cast<SkinUI::CTileLayoutUI*>(root->GetInterface(L"TileLayout"));
@@ -226,16 +226,16 @@ TEST(TabLayout, PlacesOnlyTheSelectedPage) {
 
 TEST(LayoutBadInput, HugeAndNegativeValuesNeverOverflowOrInvert) {
   const wchar_t* const skins[] = {
-      L"<VerticalLayout><Control height='2147483647'/><Control height='2147483647'/><Control/>"
+      L"<VerticalLayout><Control height='2147483647'/><Control height='2147483647'/><Control />"
       L"</VerticalLayout>",
       L"<HorizontalLayout childpadding='2147483647'><Control width='2147483647' "
-      L"padding='2147483647,2147483647,2147483647,2147483647'/><Control/></HorizontalLayout>",
-      L"<VerticalLayout inset='500,500,500,500'><Control/><Control height='10'/></VerticalLayout>",
+      L"padding='2147483647,2147483647,2147483647,2147483647'/><Control /></HorizontalLayout>",
+      L"<VerticalLayout inset='500,500,500,500'><Control /><Control height='10'/></VerticalLayout>",
       L"<VerticalLayout inset='-2147483648,-5,2147483647,3'><Control minheight='2147483647'/>"
       L"</VerticalLayout>",
-      L"<TileLayout itemsize='2147483647,2147483647' columns='2147483647'><Control/><Control/>"
+      L"<TileLayout itemsize='2147483647,2147483647' columns='2147483647'><Control /><Control />"
       L"</TileLayout>",
-      L"<TileLayout itemsize='1,2147483647' childvpadding='2147483647'><Control/><Control/><Control/>"
+      L"<TileLayout itemsize='1,2147483647' childvpadding='2147483647'><Control /><Control /><Control />"
       L"</TileLayout>",
       L"<TileLayout itemsize='3,3' columns='1'><Control padding='-9,-9,-9,-9'/></TileLayout>",
       L"<TabLayout inset='900,900,900,900'><Control padding='9999,9999,9999,9999'/></TabLayout>",

@@ -45,7 +45,7 @@ TEST(SkinBuilderLimits, IncludeRepeatsItsFileCountTimes) {
   skin.Write(L"row.xml", L"<Window><Control name='row'/><Control name='row2'/></Window>");
   skin.Write(L"main.xml", L"<Window><VerticalLayout><Include source='row.xml' count='3'/>"
                           L"<Include source='row.xml'/><Include source='row.xml' count='0'/>"
-                          L"<Include count='2'/><Include/></VerticalLayout></Window>");
+                          L"<Include count='2'/><Include /></VerticalLayout></Window>");
   LogCapture log;
   ControlPtr root = BuildFile(L"main.xml");
   ASSERT_TRUE(root);
@@ -57,7 +57,7 @@ TEST(SkinBuilderLimits, IncludeRepeatsItsFileCountTimes) {
 
 TEST(SkinBuilderLimits, IncludeCountIsCutToItsBound) {
   ScratchSkin skin;
-  skin.Write(L"one.xml", L"<Window><Counted/></Window>");
+  skin.Write(L"one.xml", L"<Window><Counted /></Window>");
   skin.Write(L"many.xml",
              L"<Window><VerticalLayout><Include source='one.xml' count='2147483647'/>"
              L"</VerticalLayout></Window>");
@@ -111,7 +111,7 @@ TEST(SkinBuilderLimits, FilesNestOnlySoDeep) {
 
 TEST(SkinBuilderLimits, NestedBuildsAreBoundedPerBuild) {
   ScratchSkin skin;
-  skin.Write(L"leaf.xml", L"<Window><Control/></Window>");
+  skin.Write(L"leaf.xml", L"<Window><Control /></Window>");
   std::wstring includes;
   for (int i = 0; i < 11; ++i) includes += L"<Include source='leaf.xml' count='100'/>";
   skin.Write(L"fan.xml", L"<Window><VerticalLayout>" + includes + L"</VerticalLayout></Window>");
@@ -129,7 +129,7 @@ TEST(SkinBuilderLimits, NestedBuildsAreBoundedPerBuild) {
 TEST(SkinBuilderLimits, ControlsPerBuildAreBounded) {
   ScratchSkin skin;
   std::wstring controls;
-  for (int i = 0; i < 200; ++i) controls += L"<Control/>";
+  for (int i = 0; i < 200; ++i) controls += L"<Control />";
   skin.Write(L"two.xml", L"<Window>" + controls + L"</Window>");
   skin.Write(L"big.xml", L"<Window><VerticalLayout><Include source='two.xml' count='100'/>"
                          L"</VerticalLayout></Window>");
@@ -182,7 +182,7 @@ TEST(SkinBuilderLimits, ControlsThatNoParentCanHoldAreFreed) {
   LogCapture log;
   {
     ControlPtr root = BuildText(
-        L"<Window><VerticalLayout><Control name='plain'><Counted/><Counted/></Control>"
+        L"<Window><VerticalLayout><Control name='plain'><Counted /><Counted /></Control>"
         L"<Counted name='kept'/></VerticalLayout></Window>");
     ASSERT_TRUE(root);
     EXPECT_EQ(L"VerticalLayout(Control:plain,Counted:kept)", Tree(root.get()));
@@ -205,12 +205,12 @@ TEST(SkinBuilderLimits, ControlsThatNoParentCanHoldAreFreed) {
 
 TEST(SkinBuilderLimits, TreeNodesNestInTreeViewsOnly) {
   LogCapture log;
-  TestSupport::TestHostWindow host(200, 200);
+  SkinUI::CWindowManagerUI manager;
   {
     ControlPtr root = BuildText(
         L"<Window><TreeView name='tv'><TreeNode name='n1' text='one'><TreeNode name='n11'/>"
         L"<Control name='rowItem'/></TreeNode><TreeNode name='n2'/></TreeView></Window>",
-        &host.manager());
+        &manager);
     ASSERT_TRUE(root);
     EXPECT_EQ(L"TreeView:tv(TreeNode:n1(TreeNode:n11,Control:rowItem),TreeNode:n2)",
               Tree(root.get()));
@@ -227,8 +227,8 @@ TEST(SkinBuilderLimits, TreeNodesNestInTreeViewsOnly) {
   }
   EXPECT_EQ(0, FakeTreeNode::live);
 
-  ControlPtr stray = BuildText(L"<Window><VerticalLayout><TreeNode name='stray'><Counted/></TreeNode>"
-                               L"<Control name='c'/></VerticalLayout><TreeNode/></Window>");
+  ControlPtr stray = BuildText(L"<Window><VerticalLayout><TreeNode name='stray'><Counted /></TreeNode>"
+                               L"<Control name='c'/></VerticalLayout><TreeNode /></Window>");
   ASSERT_TRUE(stray);
   EXPECT_EQ(L"VerticalLayout(Control:c)", Tree(stray.get()));
   EXPECT_EQ(0, FakeTreeNode::live);
@@ -236,7 +236,7 @@ TEST(SkinBuilderLimits, TreeNodesNestInTreeViewsOnly) {
   EXPECT_EQ(2u, log.LinesContaining(L"TreeNode outside a tree view skipped").size());
 
   FakeTreeNode::available = false;
-  ControlPtr unregistered = BuildText(L"<Window><TreeView><TreeNode/></TreeView></Window>");
+  ControlPtr unregistered = BuildText(L"<Window><TreeView><TreeNode /></TreeView></Window>");
   FakeTreeNode::available = true;
   ASSERT_TRUE(unregistered);
   EXPECT_EQ(L"TreeView", Tree(unregistered.get()));
@@ -246,23 +246,23 @@ TEST(SkinBuilderLimits, TreeNodesNestInTreeViewsOnly) {
 TEST(SkinBuilderLimits, MalformedSkinsNeverCrash) {
   TestSupport::TestHostWindow host(200, 200);
   ScratchSkin skin;
-  skin.Write(L"ok.xml", L"<Window><Control/></Window>");
+  skin.Write(L"ok.xml", L"<Window><Control /></Window>");
   const wchar_t* const skins[] = {
       L"",
       L"<",
       L"<Window",
       L"<Window><VerticalLayout>",
       L"<Window size='99999999999999,-99999999999'><Control width='-5' height='99999999999'/></Window>",
-      L"<Window><Font id='2147483647' name='x' size='-2147483648'/><Control/></Window>",
-      L"<Window><Image name='nothere.png' mask='#zz'/><Control/></Window>",
+      L"<Window><Font id='2147483647' name='x' size='-2147483648'/><Control /></Window>",
+      L"<Window><Image name='nothere.png' mask='#zz'/><Control /></Window>",
       L"<Window><Default name='' value='x'/><Default name='Control' value='width=&quot;'/>"
-      L"<Control/></Window>",
+      L"<Control /></Window>",
       L"<Window><VerticalLayout><Include source='ok.xml' count='-2147483648'/><Include "
       L"source='&lt;Window&gt;&lt;Control/&gt;&lt;/Window&gt;'/></VerticalLayout></Window>",
-      L"<Window><Window><Window/></Window></Window>",
-      L"<Window><TabLayout selectedid='-2147483648'><Control/></TabLayout>"
+      L"<Window><Window><Window /></Window></Window>",
+      L"<Window><TabLayout selectedid='-2147483648'><Control /></TabLayout>"
       L"<TabLayout selectedid='2147483647'/></Window>",
-      L"<Window><TileLayout itemsize='-1,-1' columns='99999999999' childvpadding='-9'><Control/>"
+      L"<Window><TileLayout itemsize='-1,-1' columns='99999999999' childvpadding='-9'><Control />"
       L"</TileLayout></Window>",
       L"<Window><VerticalLayout sepheight='-2147483648' sepimm='maybe'/></Window>",
       L"<Window><ChildLayout xmlfile=''/><Control cover='true'/></Window>",

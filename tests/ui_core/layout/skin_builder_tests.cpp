@@ -106,11 +106,13 @@ protected:
     EXPECT_STREQ(L"Installieren", CWindowManagerUI::GetLanguageText(7)->GetData());
 
     // "selectedid" selected its page while the tree was built, with a notification.
-    ASSERT_EQ(1u, recorder.list.size());
-    EXPECT_EQ(L"tabselect", recorder.list[0].type);
-    EXPECT_EQ(L"pages", recorder.list[0].senderName);
-    EXPECT_EQ(1u, recorder.list[0].wParam);
-    EXPECT_EQ(0, recorder.list[0].lParam);
+    ASSERT_EQ(1, recorder.Count(L"tabselect"));
+    for (const TestSupport::RecordedNotify& note : recorder.list) {
+      if (note.type != L"tabselect") continue;
+      EXPECT_EQ(L"pages", note.senderName);
+      EXPECT_EQ(1u, note.wParam);
+      EXPECT_EQ(0, note.lParam);
+    }
 
     // The unknown element is skipped with its subtree.
     EXPECT_EQ(1u, log.LinesContaining(L"unknown skin element Bogus skipped").size());
@@ -178,7 +180,7 @@ TEST_F(SkinSources, ResourcesOfTheProgramBuildWithIncludesById) {
 
 TEST_F(SkinSources, MissingOrBrokenFilesBuildNothing) {
   LayoutTest::ScratchSkin skin;
-  skin.Write(L"Broken.xml", L"<Window><VerticalLayout>");
+  skin.Write(L"Broken.xml", L"<Window><VerticalLayout><Label");
   LogCapture log;
   CSkinBuilderUI builder;
   EXPECT_EQ(nullptr, builder.Create(CStringOrIdUI(L"Missing.xml")));
@@ -270,12 +272,12 @@ TEST(SkinBuilder, WindowAttributesNeedAWindowRoot) {
 
 TEST(SkinBuilder, UnknownAttributesOfResourceElementsAreLogged) {
   LogCapture log;
-  TestSupport::TestHostWindow host(300, 200);
+  CWindowManagerUI manager;
   ControlPtr root = LayoutTest::BuildText(
       L"<Window><Font id='3' name='Arial' colour='red'/><Default name='Label' value='' "
       L"flavour='x'/><MultiLanguage id='1' value='x' lang='de'/><Image name='' />"
-      L"<MultiLanguage id='-1' value='x'/><Default value='x'/><Control/></Window>",
-      &host.manager());
+      L"<MultiLanguage id='-1' value='x'/><Default value='x'/><Control /></Window>",
+      &manager);
   ASSERT_TRUE(root);
   EXPECT_EQ(1u, log.LinesContaining(L"attribute colour of Font ignored").size());
   EXPECT_EQ(1u, log.LinesContaining(L"attribute flavour of Default ignored").size());
@@ -283,5 +285,5 @@ TEST(SkinBuilder, UnknownAttributesOfResourceElementsAreLogged) {
   EXPECT_EQ(1u, log.LinesContaining(L"Image without a name ignored").size());
   EXPECT_EQ(1u, log.LinesContaining(L"MultiLanguage without an id or a value ignored").size());
   EXPECT_EQ(1u, log.LinesContaining(L"Default without a name ignored").size());
-  EXPECT_NE(nullptr, host.manager().GetFontInfo(3));
+  EXPECT_NE(nullptr, manager.FindFont(L"Arial", 12, false, false, false));
 }

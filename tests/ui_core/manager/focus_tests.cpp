@@ -85,9 +85,9 @@ TEST_F(FocusTest, TabVisitsEnabledVisibleTabStopsAndWraps) {
 
 TEST_F(FocusTest, FocusChangeSendsKillThenSetWithEventsAndNotifications) {
   EXPECT_TRUE(Tab());
-  EXPECT_EQ(scene.log.Summary(), (std::vector<std::wstring>{Ev(L"T1", 20), Ev(L"T2", 21)}));
+  ASSERT_EQ(scene.log.Summary(), (std::vector<std::wstring>{Ev(L"T1", 20), Ev(L"T2", 21)}));
   EXPECT_EQ(scene.log.records[0].sender, L"T2");
-  EXPECT_EQ(scene.notes.Types(), (std::vector<std::wstring>{L"killfocus", L"setfocus"}));
+  ASSERT_EQ(scene.notes.Types(), (std::vector<std::wstring>{L"killfocus", L"setfocus"}));
   EXPECT_EQ(scene.notes.list[0].senderName, L"T1");
   EXPECT_EQ(scene.notes.list[1].senderName, L"T2");
   EXPECT_FALSE(t1->IsFocused());

@@ -12,7 +12,6 @@ using namespace SkinUI;
 using ManagerTest::Ev;
 using ManagerTest::EventRecord;
 using ManagerTest::RecordingControl;
-using ManagerTest::Scene;
 
 struct Expected {
   const wchar_t* control;
@@ -50,17 +49,8 @@ BOOL CALLBACK FindToolTipProc(HWND window, LPARAM data) {
   return FALSE;
 }
 
-class InputTest : public ::testing::Test {
+class InputTest : public ManagerTest::TwoControlTest {
 protected:
-  void SetUp() override {
-    ManagerTest::MoveCursorAway();
-    a = scene.Add(L"A", RECT{10, 10, 110, 60});
-    b = scene.Add(L"B", RECT{10, 70, 110, 120});
-    ASSERT_TRUE(scene.Attach());
-    scene.log.Clear();
-    scene.notes.Clear();
-  }
-
   void RunSteps(const std::vector<Step>& steps) {
     for (const Step& step : steps) {
       SCOPED_TRACE(step.what);
@@ -91,10 +81,6 @@ protected:
   }
 
   static WPARAM Wheel(short delta) { return MAKEWPARAM(0, static_cast<WORD>(delta)); }
-
-  Scene scene;
-  RecordingControl* a = nullptr;
-  RecordingControl* b = nullptr;
 };
 
 TEST_F(InputTest, MessageTableGivesTheseEventsInOrder) {
@@ -114,6 +100,8 @@ TEST_F(InputTest, MessageTableGivesTheseEventsInOrder) {
       {"move outside", WM_MOUSEMOVE, 0, outside, {{L"B", 10, -40, 500}}},
       {"right press on A", WM_RBUTTONDOWN, MK_RBUTTON, pointA,
        {{L"B", 20, 20, 20}, {L"A", 21, 20, 20}, {L"A", 15, 20, 20, MK_RBUTTON}}},
+      {"context menu after the right button", WM_CONTEXTMENU, 0, scene.ScreenParam(20, 20),
+       {{L"A", 17, 20, 20}}},
       {"key down", WM_KEYDOWN, 'K', 0, {{L"A", 3, 20, 20, 'K', 'K'}}},
       {"character", WM_CHAR, 'k', 0, {{L"A", 5, 20, 20, 'k', 'k'}}},
       {"key up", WM_KEYUP, 'K', 0, {{L"A", 4, 20, 20, 'K', 'K'}}},

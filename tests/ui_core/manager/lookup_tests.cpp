@@ -47,6 +47,7 @@ TEST_F(LookupTest, ControlsAddedLaterAreEnteredAndRemovedOnesForgotten) {
   ASSERT_TRUE(scene.root->Remove(late));
   EXPECT_EQ(manager.FindControl(L"late"), nullptr);
   // Removing the second "dup" drops the name: the index never points at a control that is gone.
+  box->SetDelayedDestroy(false);
   ASSERT_TRUE(box->Remove(second));
   EXPECT_EQ(manager.FindControl(L"dup"), nullptr);
 }
@@ -77,7 +78,8 @@ TEST_F(LookupTest, LookupsByPointNameAndClass) {
   CWindowManagerUI& manager = scene.manager();
   EXPECT_EQ(manager.FindControl(POINT{20, 20}), first);
   EXPECT_EQ(manager.FindControl(POINT{125, 35}), inner);
-  EXPECT_EQ(manager.FindControl(POINT{115, 15}), second);
+  EXPECT_EQ(manager.FindControl(POINT{115, 25}), second);
+  EXPECT_EQ(manager.FindControl(POINT{115, 15}), box);
   EXPECT_EQ(manager.FindControl(POINT{250, 150}), box);
   EXPECT_EQ(manager.FindControl(POINT{350, 250}), scene.root);
   EXPECT_EQ(manager.FindControl(POINT{-1, -1}), nullptr);

@@ -69,10 +69,15 @@ bool PixelControl::DoPaint(HDC hDC, const RECT& paint, SkinUI::CControlUI*) {
   const DWORD a = argb_ >> 24;
   const DWORD premultiplied = (a << 24) | (((argb_ >> 16 & 0xFF) * a / 255) << 16) |
                               (((argb_ >> 8 & 0xFF) * a / 255) << 8) | ((argb_ & 0xFF) * a / 255);
-  ::GdiFlush();
-  // A top-down DIB has a negative height in its header; rows are bmWidthBytes apart either way.
-  const bool topDown = dib.dsBmih.biHeight < 0;
+  if (::IsRectEmpty(&area)) return true;
+  // Which way the rows run is found by a probe pixel (the header's sign is not reliable across
+  // systems); the probe is overwritten below.
   auto* bits = static_cast<uint8_t*>(dib.dsBm.bmBits);
+  ::SetPixelV(hDC, area.left, area.top, RGB(0x12, 0x34, 0x56));
+  ::GdiFlush();
+  const auto* topRow =
+      reinterpret_cast<const DWORD*>(bits + static_cast<size_t>(area.top) * dib.dsBm.bmWidthBytes);
+  const bool topDown = (topRow[area.left] & 0xFFFFFF) == 0x123456;
   for (int y = area.top; y < area.bottom; ++y) {
     const int row = topDown ? y : dib.dsBm.bmHeight - 1 - y;
     auto* pixel = reinterpret_cast<DWORD*>(bits + static_cast<size_t>(row) * dib.dsBm.bmWidthBytes);
@@ -80,6 +85,19 @@ bool PixelControl::DoPaint(HDC hDC, const RECT& paint, SkinUI::CControlUI*) {
   }
   return true;
 }
+
+namespace {
+
+// Makes control a floating child of parent at pos (relative to the parent).
+void Place(SkinUI::CControlUI* control, RECT pos, SkinUI::CContainerUI* parent) {
+  wchar_t text[64];
+  std::swprintf(text, 64, L"%ld,%ld,%ld,%ld", pos.left, pos.top, pos.right, pos.bottom);
+  control->SetAttribute(L"pos", text);
+  control->SetFloat(true);
+  parent->Add(control);
+}
+
+}  // namespace
 
 Scene::Scene(int width, int height, int x, int y, DWORD exStyle)
     : host(width, height, x, y, exStyle), root(new SkinUI::CContainerUI) {
@@ -89,11 +107,7 @@ Scene::Scene(int width, int height, int x, int y, DWORD exStyle)
 RecordingControl* Scene::Add(const wchar_t* name, RECT pos, UINT flags,
                              SkinUI::CContainerUI* parent) {
   auto* control = new RecordingControl(name, &log, flags);
-  wchar_t text[64];
-  std::swprintf(text, 64, L"%ld,%ld,%ld,%ld", pos.left, pos.top, pos.right, pos.bottom);
-  control->SetAttribute(L"pos", text);
-  control->SetFloat(true);
-  (parent != nullptr ? parent : root)->Add(control);
+  Place(control, pos, parent != nullptr ? parent : root);
   return control;
 }
 
@@ -101,11 +115,7 @@ SkinUI::CContainerUI* Scene::AddContainer(const wchar_t* name, RECT pos,
                                           SkinUI::CContainerUI* parent) {
   auto* container = new SkinUI::CContainerUI;
   container->SetName(name);
-  wchar_t text[64];
-  std::swprintf(text, 64, L"%ld,%ld,%ld,%ld", pos.left, pos.top, pos.right, pos.bottom);
-  container->SetAttribute(L"pos", text);
-  container->SetFloat(true);
-  (parent != nullptr ? parent : root)->Add(container);
+  Place(container, pos, parent != nullptr ? parent : root);
   return container;
 }
 
@@ -124,6 +134,15 @@ LPARAM Scene::ScreenParam(int x, int y) const {
   return MAKELPARAM(pt.x, pt.y);
 }
 
+void TwoControlTest::SetUp() {
+  MoveCursorAway();
+  a = scene.Add(L"A", RECT{10, 10, 110, 60});
+  b = scene.Add(L"B", RECT{10, 70, 110, 120});
+  ASSERT_TRUE(scene.Attach());
+  scene.log.Clear();
+  scene.notes.Clear();
+}
+
 void MoveCursorAway() { ::SetCursorPos(1270, 1015); }
 
 DWORD OffscreenPixel(SkinUI::CWindowManagerUI& manager, int x, int y) {
@@ -135,7 +154,8 @@ DWORD OffscreenPixel(SkinUI::CWindowManagerUI& manager, int x, int y) {
     return 0;
   }
   ::GdiFlush();
-  const int row = dib.dsBmih.biHeight < 0 ? y : dib.dsBm.bmHeight - 1 - y;
+  // The manager makes its off-screen bitmap top-down.
+  const int row = y;
   const auto* bits = static_cast<const uint8_t*>(dib.dsBm.bmBits);
   return reinterpret_cast<const DWORD*>(bits + static_cast<size_t>(row) * dib.dsBm.bmWidthBytes)[x];
 }

@@ -4,6 +4,8 @@
 // host window with a container of floating controls.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -96,6 +98,17 @@ public:
   TestSupport::NotifyRecorder notes;
   TestSupport::TestHostWindow host;
   SkinUI::CContainerUI* root;  // owned by the manager once attached
+};
+
+// Two floating recording controls in a fresh window: A at (10,10)-(110,60) and B at
+// (10,70)-(110,120), attached and painted, with the logs cleared.
+class TwoControlTest : public ::testing::Test {
+protected:
+  void SetUp() override;
+
+  Scene scene;
+  RecordingControl* a = nullptr;
+  RecordingControl* b = nullptr;
 };
 
 // Puts the real pointer far from every test window, so that no real mouse message interferes.

@@ -12,7 +12,6 @@
 namespace {
 
 using namespace SkinUI;
-using ManagerTest::RecordingControl;
 using ManagerTest::Scene;
 
 // Keeps what a notifier saw of each notification, and may act on it.
@@ -39,29 +38,25 @@ struct Watcher : INotifyUI {
   std::function<void(TNotifyMsgUI&)> onNotify;
 };
 
-class NotifyTest : public ::testing::Test {
+class NotifyTest : public ManagerTest::TwoControlTest {
 protected:
   void SetUp() override {
-    ManagerTest::MoveCursorAway();
-    a = scene.Add(L"A", RECT{10, 10, 110, 60});
-    b = scene.Add(L"B", RECT{10, 70, 110, 120});
-    ASSERT_TRUE(scene.Attach());
+    TwoControlTest::SetUp();
     ASSERT_TRUE(scene.manager().AddNotifier(&watcher));
     TestSupport::PumpPending();
     scene.notes.Clear();
     scene.host.received.clear();
     scene.host.recordMessages = true;
   }
+  // The watcher goes before the manager it is registered with.
+  void TearDown() override { scene.manager().RemoveNotifier(&watcher); }
 
   int DrainMessages() const {
     return static_cast<int>(std::count(scene.host.received.begin(), scene.host.received.end(),
                                        kMsgDrainQueue));
   }
 
-  Watcher watcher;  // outlives the manager it is registered with
-  Scene scene;
-  RecordingControl* a = nullptr;
-  RecordingControl* b = nullptr;
+  Watcher watcher;
 };
 
 TEST_F(NotifyTest, SynchronousNotificationReachesTheSenderThenEveryNotifierInOrder) {

@@ -64,10 +64,12 @@ TEST_F(PaintTest, ControlsPaintInsideThePaintPassOnly) {
 
 TEST_F(PaintTest, PrintClientPaintsTheTreeIntoTheGivenDC) {
   Scene scene;
-  AddPixels(scene, 0xFF0000FF, L"10,10,50,50");
+  PixelControl* pixels = AddPixels(scene, 0xFF0000FF, L"10,10,50,50");
   ASSERT_TRUE(scene.Attach());
   TestSupport::DibCanvas canvas(400, 300, 0xFFFFFFFF);
+  const int paintsBefore = pixels->paints;
   EXPECT_EQ(scene.Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT), 0);
+  EXPECT_EQ(pixels->paints, paintsBefore + 1);
   EXPECT_TRUE(ColorNear(canvas.Pixel(20, 20), 0xFF0000FF)) << ColorText(canvas.Pixel(20, 20));
   EXPECT_TRUE(ColorNear(canvas.Pixel(60, 60), 0xFFFFFFFF)) << ColorText(canvas.Pixel(60, 60));
   // A DC of nothing is ignored.

@@ -8,23 +8,12 @@ namespace {
 
 using namespace SkinUI;
 using ManagerTest::EventRecord;
-using ManagerTest::RecordingControl;
-using ManagerTest::Scene;
 
 // Long enough that no timer of these tests fires by itself unless the test waits for it.
 constexpr UINT kNever = 1000000;
 
-class TimerTest : public ::testing::Test {
+class TimerTest : public ManagerTest::TwoControlTest {
 protected:
-  void SetUp() override {
-    ManagerTest::MoveCursorAway();
-    a = scene.Add(L"A", RECT{10, 10, 110, 60});
-    b = scene.Add(L"B", RECT{10, 70, 110, 120});
-    ASSERT_TRUE(scene.Attach());
-    scene.log.Clear();
-    scene.notes.Clear();
-  }
-
   // The timer events that one WM_TIMER with this id gives, as "control:local id".
   std::vector<std::wstring> Fire(WPARAM systemId) {
     scene.log.Clear();
@@ -35,10 +24,6 @@ protected:
     }
     return fired;
   }
-
-  Scene scene;
-  RecordingControl* a = nullptr;
-  RecordingControl* b = nullptr;
 };
 
 TEST_F(TimerTest, SystemIdsStartAt17AndWrapToZeroAtThe239th) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -356,15 +357,50 @@ TEST(StringOrIdUI, HoldsAnIdInTheLow16BitsOrATextPointer) {
   EXPECT_EQ(sizeof(void*), sizeof(CStringOrIdUI));
 }
 
-TEST(ProcessTablesUI, ExistBeforeUseWithTheirShapes) {
+namespace {
+
+// Run during static initialisation, before the test program's entry function: the process-wide
+// tables must already be usable then (other files' static initialisers register into them).
+const bool g_tablesUsableBeforeEntry = [] {
   TProcessTablesUI& tables = ProcessTables();
-  EXPECT_EQ(&tables, &ProcessTables());
+  if (!tables.shared.fonts.Insert(L"static-init probe", P(7))) return false;
+  const bool found = tables.shared.fonts.Find(L"static-init probe") == P(7);
+  return tables.shared.fonts.Remove(L"static-init probe") && found;
+}();
+
+// The order in which GetAt lists the keys of a map with `buckets` buckets: from the last bucket
+// to the first, the newest key of a bucket first.
+std::vector<std::wstring> ListingOrder(const std::vector<std::wstring>& keys, unsigned buckets) {
+  std::vector<std::pair<unsigned, size_t>> slots;
+  for (size_t i = 0; i < keys.size(); ++i) slots.push_back({CStringMapUI::HashKey(keys[i].c_str()) % buckets, i});
+  std::sort(slots.begin(), slots.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first > b.first : a.second > b.second;
+  });
+  std::vector<std::wstring> order;
+  for (const auto& slot : slots) order.push_back(keys[slot.second]);
+  return order;
+}
+
+}  // namespace
+
+TEST(ProcessTablesUI, ExistBeforeTheEntryFunctionWithTheirShapes) {
+  EXPECT_TRUE(g_tablesUsableBeforeEntry);
+  TProcessTablesUI& tables = ProcessTables();
   EXPECT_TRUE(tables.shared.defaultFont.face.IsEmpty());
-  for (CStringMapUI* map : {&tables.shared.fonts, &tables.shared.images,
-                            &tables.shared.attributeLists, &tables.languageTexts}) {
-    EXPECT_EQ(0, map->GetSize());
-    EXPECT_TRUE(map->Insert(L"probe", P(1)));
-    EXPECT_TRUE(map->Remove(L"probe"));
+  // Every map has 83 buckets: the keys are listed in the order that 83 buckets give, which
+  // differs from the order of any other likely count for these keys.
+  std::vector<std::wstring> keys;
+  for (int i = 0; i < 12; ++i) keys.push_back(L"probe" + std::to_wstring(i));
+  const std::vector<std::wstring> expected = ListingOrder(keys, 83);
+  for (unsigned other : {16u, 64u, 82u, 84u, 100u, 128u}) ASSERT_NE(expected, ListingOrder(keys, other)) << other;
+  for (CStringMapUI* map : {&tables.shared.fonts, &tables.shared.images, &tables.shared.attributeLists,
+                            &tables.languageTexts}) {
+    ASSERT_EQ(0, map->GetSize());
+    for (const std::wstring& key : keys) ASSERT_TRUE(map->Insert(key.c_str(), P(1)));
+    std::vector<std::wstring> listed;
+    for (int i = 0; i < map->GetSize(); ++i) listed.push_back(map->GetAt(i));
+    EXPECT_EQ(expected, listed);
+    for (const std::wstring& key : keys) EXPECT_TRUE(map->Remove(key.c_str()));
   }
   EXPECT_TRUE(tables.plugins.IsEmpty());
   EXPECT_TRUE(tables.liveManagers.IsEmpty());

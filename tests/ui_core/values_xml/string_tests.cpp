@@ -83,8 +83,11 @@ TEST(StringUI, ConstructorsAndAssignHonourLengthAndNull) {
   s.Assign(longText.c_str(), 70);
   EXPECT_EQ(70, s.GetLength());
   EXPECT_TRUE(s.IsOnHeap());
+  const wchar_t* block = s.GetData();
   s.Assign(longText.c_str(), 65);  // the heap block is long enough and is reused
   EXPECT_EQ(65, s.GetLength());
+  EXPECT_EQ(block, s.GetData());
+  EXPECT_EQ(std::wstring(longText, 0, 65), s.GetData());
   s.Assign(nullptr);
   EXPECT_TRUE(s.IsEmpty());
 }

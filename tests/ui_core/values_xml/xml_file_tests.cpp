@@ -134,6 +134,15 @@ TEST_F(XmlFile, ArchiveThatCannotBeOpenedFails) {
   }
 }
 
+TEST_F(XmlFile, SevenZipSkinThatIsNoArchiveHasNoSuchFile) {
+  // The 7z reader opens a file that holds no 7z archive as an archive without items.
+  SkinUI::TProcessTablesUI& t = ProcessTables();
+  t.resourceFolder = (FixtureDir() + L"\\").c_str();
+  t.archiveIs7z = true;
+  t.resourceArchiveName = L"skin.zip";
+  EXPECT_EQ(L"error: Could not find ziped file", Load(L"MainWnd.xml"));
+}
+
 TEST_F(XmlFile, ItemThatCannotBeExtractedFails) {
   SkinUI::TProcessTablesUI& t = ProcessTables();
   t.resourceFolder = (FixtureDir() + L"\\").c_str();

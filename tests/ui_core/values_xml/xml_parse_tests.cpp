@@ -57,6 +57,10 @@ TEST(XmlParse, DocumentsGiveTheirTreeOrTheirError) {
       {L"<Window><VerticalLayout>", L"Window[VerticalLayout]"},
       {L"", L""},
       {L"<!-- nothing else -->", L""},
+      // A stray end tag at the top level ends the document, which keeps what came before it.
+      {L"<A /></A>", L"A"},
+      {L"<A /></A><B />", L"A"},
+      {L"</Window>", L""},
       // Errors.
       {L"<Window><VerticalLayout><Label />", L"error: Expected start tag"},
       {L"text", L"error: Expected start tag"},
@@ -68,8 +72,6 @@ TEST(XmlParse, DocumentsGiveTheirTreeOrTheirError) {
       {L"<Window></Window", L"error: Unmatched closing tag"},
       {L"<Window></", L"error: Unmatched closing tag"},
       {L"<A><B></A></B>", L"error: Unmatched closing tag"},
-      {L"</Window>", L"error: Unmatched closing tag"},
-      {L"<A /></A>", L"error: Unmatched closing tag"},
       {L"<Window a=b />", L"error: Expected attribute value"},
       {L"<Window a='b' />", L"error: Expected attribute value"},
       {L"<Window a=", L"error: Expected attribute value"},

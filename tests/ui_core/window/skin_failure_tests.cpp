@@ -14,7 +14,7 @@ namespace {
 const wchar_t kFailureText[] = L"\u52A0\u8F7D\u8D44\u6E90\u6587\u4EF6\u5931\u8D25";
 
 struct ChildProcess {
-  UniqueHandle process;
+  Utils::UniqueHandle process;
   DWORD id = 0;
 };
 
@@ -29,7 +29,7 @@ ChildProcess StartChild(const std::wstring& mode) {
                         &startup, &info)) {
     return child;
   }
-  UniqueHandle thread(info.hThread);
+  Utils::UniqueHandle thread(info.hThread);
   child.process.reset(info.hProcess);
   child.id = info.dwProcessId;
   return child;

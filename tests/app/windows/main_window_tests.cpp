@@ -1,0 +1,273 @@
+// The main window's start-up in this process, from the embedded skin: the default folder, an
+// earlier installation (with and without its folder, its uninstaller entry, the product running,
+// the reinstall option) and the custom controls of its skin.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/install_folders.h"
+#include "app/main_wnd.h"
+#include "app/sequence_controls.h"
+#include "app_ui_support.h"
+#include "engine/installer_settings.h"
+#include "engine/process_lookup.h"
+#include "engine/registry.h"
+#include "log_capture.h"
+#include "test_support.h"
+#include "ui_controls/ui_edit.h"
+#include "ui_core/ui_tab_layout.h"
+
+namespace {
+
+const wchar_t* const kBoxClasses[] = {L"MessageBox1Wnd", L"MessageBox2Wnd", L"NetworkTipWnd",
+                                      L"ExitTipWnd", L"InstalledPathTipWnd"};
+
+// The product key's values for one test; the old ones come back afterwards.
+class EarlierInstallationScope {
+public:
+  EarlierInstallationScope(const std::wstring& folder, const std::wstring& entry) {
+    Save(L"InstallPath", &folder_);
+    Save(L"UnInstallEp", &entry_);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, Utils::kProductRegistryKey, L"InstallPath");
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, Utils::kProductRegistryKey, L"UnInstallEp");
+    if (!folder.empty()) Utils::RegWriteString(L"InstallPath", folder);
+    if (!entry.empty()) Utils::RegWriteString(L"UnInstallEp", entry);
+  }
+  ~EarlierInstallationScope() {
+    Restore(L"InstallPath", folder_);
+    Restore(L"UnInstallEp", entry_);
+  }
+
+private:
+  static void Save(const wchar_t* name, std::optional<std::wstring>* value) {
+    std::wstring text;
+    DWORD type = 0;
+    if (Utils::RegReadString(name, &type, &text)) *value = text;
+  }
+  static void Restore(const wchar_t* name, const std::optional<std::wstring>& value) {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, Utils::kProductRegistryKey, name);
+    if (value) Utils::RegWriteString(name, *value);
+  }
+  std::optional<std::wstring> folder_;
+  std::optional<std::wstring> entry_;
+};
+
+// A running "tessmark.exe" (the idle stand-in under the product's name).
+class RunningProduct {
+public:
+  explicit RunningProduct(const std::wstring& folder) {
+    const std::wstring exe = folder + L"\\tessmark.exe";
+    CopyFileW(TestSupport::SiblingProgram(L"app_idle_product.exe").c_str(), exe.c_str(), FALSE);
+    STARTUPINFOW si = {sizeof(si)};
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                   &si, &process_);
+  }
+  ~RunningProduct() {
+    if (process_.hProcess == nullptr) return;
+    TerminateProcess(process_.hProcess, 0);
+    WaitForSingleObject(process_.hProcess, 5000);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+
+private:
+  PROCESS_INFORMATION process_ = {};
+};
+
+void StopProductsByName() {
+  for (int i = 0; i < 20; ++i) {
+    const DWORD pid = FindProcessIdByName(L"tessmark.exe");
+    if (pid == 0) return;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (process == nullptr) return;
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+  }
+}
+
+struct StartUp {
+  std::vector<std::wstring> boxesShown;  // window classes, in order
+  std::vector<std::wstring> boxTexts;
+  std::wstring folderShown;             // "installDirEdit" after start-up
+  int page = -1;
+  bool closedDuringStartUp = false;     // the window went away by itself
+};
+
+// Creates the main window, answers every box that start-up shows with `answer` (a control name),
+// and runs the modal loop until the window closes (closing it when start-up did not).
+StartUp RunStartUp(const wchar_t* answer) {
+  StartUp result;
+  AppTest::LoopAction boxes([&]() {
+    for (const wchar_t* cls : kBoxClasses) {
+      HWND box = AppTest::FindOwnWindow(cls);
+      if (box == nullptr) continue;
+      if (!result.boxesShown.empty() && result.boxesShown.back() == cls) return false;
+      result.boxesShown.push_back(cls);
+      if (auto* text = AppTest::FindControlIn(box, L"textLbl")) {
+        result.boxTexts.push_back(text->GetText().GetData());
+      }
+      SkinUI::CControlUI* button = AppTest::FindControlIn(box, answer);
+      if (button == nullptr) button = AppTest::FindControlIn(box, L"closebtn");
+      AppTest::ClickControl(box, button);
+    }
+    return false;
+  }, 30, 60000);
+  App::CMainWnd window;
+  EXPECT_NE(window.Create(nullptr, L"Brisolan", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0), nullptr);
+  if (window.GetHWND() == nullptr) return result;
+  if (auto* edit = window.GetManager().FindControl(L"installDirEdit")) {
+    result.folderShown = edit->GetText().GetData();
+  }
+  if (auto* pages = window.GetManager().FindControl(L"mainTabLt")) {
+    result.page = static_cast<SkinUI::CTabLayoutUI*>(pages->GetInterface(L"TabLayout"))
+                      ->GetSelectedIndex();
+  }
+  // A close that start-up asked for is already queued; otherwise close it now.
+  MSG msg;
+  result.closedDuringStartUp =
+      PeekMessageW(&msg, window.GetHWND(), WM_CLOSE, WM_CLOSE, PM_NOREMOVE) != FALSE;
+  if (!result.closedDuringStartUp) window.Close(0);
+  window.ShowModal();
+  return result;
+}
+
+std::wstring SystemDefaultFolder() {
+  App::DefaultFolderAnswers answers;
+  App::QuerySystemFolderAnswers(&answers);
+  return App::ChooseDefaultInstallFolder(answers);
+}
+
+class MainWindowStartUp : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(AppTest::UseEmbeddedSkin());
+    StopProductsByName();
+    InstallerSettings::Instance().Reinstall = false;
+  }
+  void TearDown() override {
+    InstallerSettings::Instance().Reinstall = false;
+    StopProductsByName();
+  }
+};
+
+TEST_F(MainWindowStartUp, WithoutAnEarlierInstallationTheStartPageShowsTheDefaultFolder) {
+  EarlierInstallationScope none(L"", L"");
+  const StartUp s = RunStartUp(L"closebtn");
+  EXPECT_TRUE(s.boxesShown.empty());
+  EXPECT_EQ(s.folderShown, SystemDefaultFolder());
+  EXPECT_EQ(s.page, 0);
+  EXPECT_FALSE(s.closedDuringStartUp);
+}
+
+TEST_F(MainWindowStartUp, AnEarlierFolderThatIsGoneCountsAsNone) {
+  TestSupport::ScratchDir dir(L"gone");
+  EarlierInstallationScope gone(dir.File(L"removed\\Tessmark"), dir.File(L"removed\\uninst.ep"));
+  const StartUp s = RunStartUp(L"closebtn");
+  EXPECT_TRUE(s.boxesShown.empty());
+  EXPECT_EQ(s.folderShown, SystemDefaultFolder());
+}
+
+TEST_F(MainWindowStartUp, AnEarlierFolderWithoutItsUninstallerGetsANewDefaultFolder) {
+  TestSupport::ScratchDir dir(L"nouninst");
+  EarlierInstallationScope earlier(dir.Path(), L"");
+  LogCapture log;
+  const StartUp s = RunStartUp(L"okBtn");
+  ASSERT_EQ(s.boxesShown, std::vector<std::wstring>{L"InstalledPathTipWnd"});
+  EXPECT_EQ(s.folderShown, SystemDefaultFolder());
+  // "Install the newest version" goes into the earlier folder.
+  EXPECT_EQ(log.Count({L"installation into " + dir.Path() + L" requested"}), 1u);
+  EXPECT_FALSE(s.closedDuringStartUp);
+}
+
+TEST_F(MainWindowStartUp, AnEarlierFolderWithItsUninstallerIsProposedAgain) {
+  TestSupport::ScratchDir dir(L"withuninst");
+  ASSERT_TRUE(TestSupport::WriteBytes(dir.File(L"uninst.ep"), "ep"));
+  EarlierInstallationScope earlier(dir.Path(), L"");
+  const StartUp s = RunStartUp(L"closebtn");
+  ASSERT_EQ(s.boxesShown, std::vector<std::wstring>{L"InstalledPathTipWnd"});
+  EXPECT_EQ(s.folderShown, dir.Path());
+  EXPECT_TRUE(s.closedDuringStartUp);  // the box's close button closes the installer too
+}
+
+TEST_F(MainWindowStartUp, OpeningTheEarlierInstallationStartsTheProductAndCloses) {
+  TestSupport::ScratchDir dir(L"open");
+  ASSERT_TRUE(CopyFileW(TestSupport::SiblingProgram(L"app_idle_product.exe").c_str(),
+                        dir.File(L"tessmark.exe").c_str(), FALSE));
+  EarlierInstallationScope earlier(dir.Path(), L"");
+  const StartUp s = RunStartUp(L"cancelBtn");
+  ASSERT_EQ(s.boxesShown, std::vector<std::wstring>{L"InstalledPathTipWnd"});
+  EXPECT_TRUE(s.closedDuringStartUp);
+  EXPECT_TRUE(TestSupport::PumpUntil([] { return FindProcessIdByName(L"tessmark.exe") != 0; }));
+}
+
+TEST_F(MainWindowStartUp, TheProductRunningIsToldAndTheWindowCloses) {
+  TestSupport::ScratchDir dir(L"running");
+  EarlierInstallationScope earlier(dir.Path(), L"");
+  RunningProduct product(dir.Path());
+  ASSERT_TRUE(TestSupport::PumpUntil([] { return FindProcessIdByName(L"tessmark.exe") != 0; }));
+  const StartUp s = RunStartUp(L"okBtn");
+  ASSERT_EQ(s.boxesShown, std::vector<std::wstring>{L"MessageBox1Wnd"});
+  EXPECT_EQ(s.boxTexts.at(0), L"安装程序检测到Brisolan\r\n正在运行，请退出程序后再安装");
+  EXPECT_TRUE(s.closedDuringStartUp);
+}
+
+TEST_F(MainWindowStartUp, TheReinstallOptionStartsAtOnceWithoutAsking) {
+  TestSupport::ScratchDir dir(L"insnew");
+  EarlierInstallationScope earlier(dir.Path(), L"");
+  RunningProduct product(dir.Path());  // running or not: the option reinstalls
+  InstallerSettings::Instance().Reinstall = true;
+  LogCapture log;
+  const StartUp s = RunStartUp(L"okBtn");
+  EXPECT_TRUE(s.boxesShown.empty());
+  EXPECT_EQ(log.Count({L"installation into " + dir.Path() + L" requested"}), 1u);
+}
+
+TEST_F(MainWindowStartUp, TheEarlierInstallationsLanguageIsTakenOver) {
+  TestSupport::ScratchDir dir(L"lang");
+  ASSERT_TRUE(TestSupport::WriteBytes(dir.File(L"uninst.ep"), "ep"));
+  ASSERT_TRUE(TestSupport::WriteBytes(dir.File(L"config.ini"), "[Install]\r\nLanguage=ko-KR\r\n"));
+  EarlierInstallationScope earlier(dir.Path(), L"");
+  SkinUI::CWindowManagerUI::RemoveAllLanguageTexts();
+  RunStartUp(L"closebtn");
+  const SkinUI::CStringUI* text = SkinUI::CWindowManagerUI::GetLanguageText(1);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(*text, L"지금 설치");
+  SkinUI::CWindowManagerUI::RemoveAllLanguageTexts();
+}
+
+TEST(MainWindowControls, SequenceElementsAreCreatedInAnyLetterCase) {
+  App::CMainWnd window;
+  for (const wchar_t* name : {L"SequenceLabel", L"sequencelabel", L"SEQUENCELABEL"}) {
+    SkinUI::CControlUI* control = window.CreateControl(name);
+    ASSERT_NE(control, nullptr);
+    EXPECT_STREQ(control->GetClass(), L"SequenceLabel");
+    delete control;
+  }
+  for (const wchar_t* name : {L"SequenceButton", L"sequenceBUTTON"}) {
+    SkinUI::CControlUI* control = window.CreateControl(name);
+    ASSERT_NE(control, nullptr);
+    EXPECT_STREQ(control->GetClass(), L"SequenceButton");
+    delete control;
+  }
+  EXPECT_EQ(window.CreateControl(L"Sequence"), nullptr);
+  EXPECT_EQ(window.CreateControl(L"Label"), nullptr);
+  EXPECT_EQ(window.CreateControl(nullptr), nullptr);
+}
+
+TEST(MainWindowControls, TheDefaultFolderIgnoresATrailingSeparator) {
+  EarlierInstallationScope none(L"", L"");
+  App::CMainWnd window;
+  const std::wstring folder = window.GetDataFolder();
+  EXPECT_TRUE(window.IsDataFolder(folder));
+  EXPECT_TRUE(window.IsDataFolder(folder + L"\\"));
+  EXPECT_FALSE(window.IsDataFolder(folder + L"2"));
+}
+
+}  // namespace
