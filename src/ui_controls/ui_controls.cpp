@@ -2,11 +2,13 @@
 
 #include <mutex>
 
+#include "ui_controls/ui_activex.h"
 #include "ui_controls/ui_button.h"
 #include "ui_controls/ui_edit.h"
 #include "ui_controls/ui_label.h"
 #include "ui_controls/ui_option.h"
 #include "ui_controls/ui_progress.h"
+#include "ui_controls/ui_web_browser.h"
 #include "ui_core/ui_skin_builder.h"
 
 namespace SkinUI {
@@ -25,6 +27,9 @@ void RegisterAll() {
   RegisterSkinElement(L"Progress", &CreateElement<CProgressUI>);
   RegisterSkinElement(L"Slider", &CreateElement<CSliderUI>);
   RegisterSkinElement(L"Edit", &CreateElement<CEditUI>);
+  // the hosts of COM controls
+  RegisterSkinElement(L"ActiveX", &CreateElement<CActiveXUI>);
+  RegisterSkinElement(L"WebBrowser", &CreateElement<CWebBrowserUI>);
 }
 
 }  // namespace
