@@ -87,24 +87,40 @@ void CWebBrowserUI::SetHomePage(const wchar_t* url) { homePage_ = url != nullptr
 
 bool CWebBrowserUI::DoCreateControl() {
   if (!CActiveXUI::DoCreateControl()) return false;
-  if (manager_ != nullptr && !translatorAdded_) {
-    translatorAdded_ = manager_->AddAcceleratorTranslator(this);
-  }
+  AddTranslator();
   GetControl(kWebBrowser2Iid, webBrowser_.put_void());
-  if (autoNavigate_ && !homePage_.IsEmpty()) Navigate2(homePage_.GetData());
+  // The sink listens before the home page is asked for: the browser announces a navigation
+  // (BeforeNavigate2) before Navigate2 returns, and a sink advised after it would miss that.
   RegisterEventHandler(true);
+  if (autoNavigate_ && !homePage_.IsEmpty()) Navigate2(homePage_.GetData());
   return true;
 }
 
 void CWebBrowserUI::ReleaseControl() {
   created_ = false;
-  if (translatorAdded_ && manager_ != nullptr) manager_->RemoveAcceleratorTranslator(this);
-  translatorAdded_ = false;
+  RemoveTranslator();
   RegisterEventHandler(false);
   webBrowser_.reset();
   // The browser goes with the sink: a new one (another CLSID, delay switched off) must not leave
   // the old one running.
   CActiveXUI::ReleaseControl();
+}
+
+void CWebBrowserUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init) {
+  if (manager != manager_) RemoveTranslator();
+  CActiveXUI::SetManager(manager, parent, init);
+  if (created_ && control_) AddTranslator();
+}
+
+void CWebBrowserUI::AddTranslator() {
+  if (manager_ != nullptr && !translatorAdded_) {
+    translatorAdded_ = manager_->AddAcceleratorTranslator(this);
+  }
+}
+
+void CWebBrowserUI::RemoveTranslator() {
+  if (translatorAdded_ && manager_ != nullptr) manager_->RemoveAcceleratorTranslator(this);
+  translatorAdded_ = false;
 }
 
 void CWebBrowserUI::Navigate2(const wchar_t* url) {

@@ -33,6 +33,8 @@ public:
   const wchar_t* GetClass() const override;
   void* GetInterface(const wchar_t* name) override;
   void SetAttribute(const wchar_t* name, const wchar_t* value) override;
+  // A browser made before the control joined its window becomes that window's translator now.
+  void SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init = true) override;
   void ReleaseControl() override;
   bool DoCreateControl() override;
   // The document asks its host to show a message box; the host shows none.
@@ -108,6 +110,9 @@ protected:
   bool autoNavigate_ = false;
 
 private:
+  void AddTranslator();
+  void RemoveTranslator();
+
   bool translatorAdded_ = false;
 };
 

@@ -11,10 +11,10 @@ target_link_libraries(activex_test_control PRIVATE ole32 oleaut32 uuid user32 gd
 tessmark_add_test(ui_activex_tests
   SOURCES
     activex/activex_fixture.cpp
-    activex/probe_tests.cpp
     activex/windowless_tests.cpp
     activex/windowed_tests.cpp
     activex/creation_tests.cpp
+    activex/web_browser_tests.cpp
   LIBS skinui_controls ui_test_support test_support package_server)
 add_dependencies(ui_activex_tests activex_test_control)
 target_include_directories(ui_activex_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/activex)
