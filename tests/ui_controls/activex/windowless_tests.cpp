@@ -5,6 +5,8 @@
 
 #include <ocidl.h>
 
+#include <utility>
+
 #include "activex_fixture.h"
 #include "ui_controls/ui_activex.h"
 #include "ui_core/ui_manager.h"
@@ -97,6 +99,202 @@ TEST_F(WindowlessTest, SiteOffersWhatInPlaceActivationAsksFor) {
   ComPtr<IUnknown> none;
   EXPECT_EQ(site->QueryInterface(IID_IDispatch, none.put_void()), E_NOINTERFACE);
   EXPECT_FALSE(none);
+}
+
+TEST_F(WindowlessTest, SiteGivesItsFixedAnswers) {
+  ComPtr<IOleClientSite> site;
+  ASSERT_EQ(Object()->GetClientSite(site.put()), S_OK);
+  ASSERT_TRUE(site);
+  auto inPlace = site.As<IOleInPlaceSiteWindowless>(IID_IOleInPlaceSiteWindowless);
+  auto controlSite = site.As<IOleControlSite>(IID_IOleControlSite);
+  auto container = site.As<IOleContainer>(IID_IOleContainer);
+  ASSERT_TRUE(inPlace && controlSite && container);
+
+  IMoniker* moniker = reinterpret_cast<IMoniker*>(1);
+  SIZE scroll = {1, 1};
+  RECT rc = {0, 0, 1, 1};
+  POINTL himetric = {0, 0};
+  POINTF point = {0, 0};
+  MSG msg = {};
+  LRESULT result = 1;
+  IMoniker* parsed = reinterpret_cast<IMoniker*>(1);
+  ULONG eaten = 0;
+  wchar_t name[] = L"x";
+  const struct {
+    const char* call;
+    HRESULT actual;
+    HRESULT expected;
+  } answers[] = {
+      {"SaveObject", site->SaveObject(), E_NOTIMPL},
+      {"GetMoniker", site->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_OBJFULL, &moniker),
+       E_NOTIMPL},
+      {"OnShowWindow", site->OnShowWindow(TRUE), E_NOTIMPL},
+      {"RequestNewObjectLayout", site->RequestNewObjectLayout(), E_NOTIMPL},
+      {"ContextSensitiveHelp", inPlace->ContextSensitiveHelp(TRUE), S_OK},
+      {"CanInPlaceActivate", inPlace->CanInPlaceActivate(), S_OK},
+      {"Scroll", inPlace->Scroll(scroll), E_NOTIMPL},
+      {"DiscardUndoState", inPlace->DiscardUndoState(), E_NOTIMPL},
+      {"DeactivateAndUndo", inPlace->DeactivateAndUndo(), E_NOTIMPL},
+      {"OnPosRectChange", inPlace->OnPosRectChange(&rc), E_NOTIMPL},
+      {"RequestUIActivate", inPlace->RequestUIActivate(), S_OK},
+      {"CanWindowlessActivate", inPlace->CanWindowlessActivate(), S_OK},
+      {"ScrollRect", inPlace->ScrollRect(1, 1, &rc, &rc), S_OK},
+      {"AdjustRect", inPlace->AdjustRect(&rc), S_OK},
+      {"OnDefWindowMessage", inPlace->OnDefWindowMessage(WM_NULL, 0, 0, &result), S_OK},
+      {"OnControlInfoChanged", controlSite->OnControlInfoChanged(), S_OK},
+      {"LockInPlaceActive", controlSite->LockInPlaceActive(TRUE), S_OK},
+      {"TransformCoords", controlSite->TransformCoords(&himetric, &point, XFORMCOORDS_SIZE), S_OK},
+      {"TranslateAccelerator", controlSite->TranslateAccelerator(&msg, 0), S_FALSE},
+      {"ShowPropertyFrame", controlSite->ShowPropertyFrame(), E_NOTIMPL},
+      {"ParseDisplayName", container->ParseDisplayName(nullptr, name, &eaten, &parsed), E_NOTIMPL},
+      {"LockContainer", container->LockContainer(TRUE), S_OK},
+  };
+  for (const auto& answer : answers) EXPECT_EQ(answer.actual, answer.expected) << answer.call;
+  EXPECT_EQ(moniker, nullptr);
+  EXPECT_EQ(parsed, nullptr);
+  EXPECT_EQ(result, 0) << "the default handling of WM_NULL";
+
+  // The object tells its focus through the control site.
+  EXPECT_EQ(controlSite->OnFocus(TRUE), S_OK);
+  EXPECT_EQ(inPlace->GetFocus(), S_OK);
+  EXPECT_EQ(controlSite->OnFocus(FALSE), S_OK);
+  EXPECT_EQ(inPlace->GetFocus(), S_FALSE);
+  // The tests' control has no automation object to extend.
+  ComPtr<IDispatch> extended;
+  EXPECT_EQ(controlSite->GetExtendedControl(extended.put()), E_NOINTERFACE);
+  EXPECT_FALSE(extended);
+  EXPECT_EQ(controlSite->GetExtendedControl(nullptr), E_POINTER);
+}
+
+TEST_F(WindowlessTest, ContainerEnumeratesItsOneObject) {
+  ComPtr<IOleClientSite> site;
+  ASSERT_EQ(Object()->GetClientSite(site.put()), S_OK);
+  ComPtr<IOleContainer> container;
+  ASSERT_EQ(site->GetContainer(container.put()), S_OK);
+  ComPtr<IEnumUnknown> objects;
+  ASSERT_EQ(container->EnumObjects(OLECONTF_EMBEDDINGS, objects.put()), S_OK);
+  EXPECT_EQ(container->EnumObjects(OLECONTF_EMBEDDINGS, nullptr), E_POINTER);
+
+  auto next = [&objects](ULONG* fetched) {
+    IUnknown* item = nullptr;
+    const HRESULT hr = objects->Next(1, &item, fetched);
+    ComPtr<IUnknown> owned(item);
+    return std::make_pair(hr, owned);
+  };
+  ULONG fetched = 0;
+  auto first = next(&fetched);
+  EXPECT_EQ(first.first, S_OK);
+  EXPECT_EQ(fetched, 1u);
+  EXPECT_TRUE(ActiveXTest::SameObject(first.second.get(), Object().get()));
+  auto second = next(&fetched);
+  EXPECT_EQ(second.first, S_FALSE);
+  EXPECT_EQ(fetched, 0u);
+  EXPECT_FALSE(second.second);
+
+  EXPECT_EQ(objects->Reset(), S_OK);
+  EXPECT_EQ(next(nullptr).first, S_OK) << "from the start again";
+  EXPECT_EQ(objects->Reset(), S_OK);
+  EXPECT_EQ(objects->Skip(1), S_OK);
+  EXPECT_EQ(next(nullptr).first, S_FALSE);
+  // A skip past the end does not wrap round to the start.
+  EXPECT_EQ(objects->Skip(~0UL), S_OK);
+  EXPECT_EQ(objects->Skip(5), S_OK);
+  EXPECT_EQ(next(nullptr).first, S_FALSE);
+  ComPtr<IEnumUnknown> clone;
+  EXPECT_EQ(objects->Clone(clone.put()), E_NOTIMPL);
+  EXPECT_FALSE(clone);
+  first.second.reset();
+  EXPECT_EQ(ReleaseAndCount(objects), 0u);
+}
+
+TEST_F(WindowlessTest, OuterSiteIsKeptAndItsContainerPreferred) {
+  ComPtr<IOleClientSite> site;
+  ASSERT_EQ(Object()->GetClientSite(site.put()), S_OK);
+  auto withSite = site.As<IObjectWithSite>(IID_IObjectWithSite);
+  ASSERT_TRUE(withSite);
+  ComPtr<IUnknown> outer;
+  EXPECT_EQ(withSite->GetSite(IID_IUnknown, outer.put_void()), E_FAIL) << "none yet";
+  EXPECT_EQ(withSite->GetSite(IID_IUnknown, nullptr), E_POINTER);
+
+  // Another control's site, as an outer site that is a container too.
+  auto* other = window_.Add(new SkinUI::CActiveXUI(), 50, L"other");
+  other->SetAttribute(L"modulename", TestControlModule::Path().c_str());
+  other->SetAttribute(L"clsid", ActiveXTest::ClsidText(ActiveXTestControl::kWindowedClsid).c_str());
+  window_.root()->NeedUpdate();
+  window_.host().Repaint();
+  ComPtr<IOleObject> otherObject;
+  ASSERT_EQ(other->GetControl(IID_IOleObject, otherObject.put_void()), S_OK);
+  ComPtr<IOleClientSite> otherSite;
+  ASSERT_EQ(otherObject->GetClientSite(otherSite.put()), S_OK);
+
+  EXPECT_EQ(withSite->SetSite(otherSite.get()), S_OK);
+  ASSERT_EQ(withSite->GetSite(IID_IOleClientSite, outer.put_void()), S_OK);
+  EXPECT_TRUE(ActiveXTest::SameObject(outer.get(), otherSite.get()));
+  ComPtr<IOleContainer> container;
+  ASSERT_EQ(site->GetContainer(container.put()), S_OK);
+  EXPECT_TRUE(ActiveXTest::SameObject(container.get(), otherSite.get()));
+
+  EXPECT_EQ(withSite->SetSite(nullptr), S_OK);
+  EXPECT_EQ(withSite->GetSite(IID_IUnknown, outer.put_void()), E_FAIL);
+  ASSERT_EQ(site->GetContainer(container.put()), S_OK);
+  EXPECT_TRUE(ActiveXTest::SameObject(container.get(), site.get())) << "its own again";
+}
+
+TEST_F(WindowlessTest, FrameAnswersUntilItsControlIsGone) {
+  ComPtr<IOleClientSite> site;
+  ASSERT_EQ(Object()->GetClientSite(site.put()), S_OK);
+  auto inPlace = site.As<IOleInPlaceSite>(IID_IOleInPlaceSite);
+  ASSERT_TRUE(inPlace);
+  ComPtr<IOleInPlaceFrame> frame;
+  ComPtr<IOleInPlaceUIWindow> document;
+  RECT position = {};
+  RECT clip = {};
+  OLEINPLACEFRAMEINFO info = {};
+  info.cb = sizeof(info);
+  ASSERT_EQ(inPlace->GetWindowContext(frame.put(), document.put(), &position, &clip, &info), S_OK);
+  ASSERT_TRUE(frame);
+  EXPECT_FALSE(document);
+  EXPECT_TRUE(::EqualRect(&position, &clip));
+  EXPECT_EQ(info.cb, sizeof(OLEINPLACEFRAMEINFO));
+  EXPECT_EQ(info.hwndFrame, window_.hwnd());
+  EXPECT_EQ(inPlace->GetWindowContext(nullptr, document.put(), &position, &clip, &info), E_POINTER);
+
+  HWND frameWindow = nullptr;
+  EXPECT_EQ(frame->GetWindow(&frameWindow), S_OK);
+  EXPECT_EQ(frameWindow, window_.hwnd());
+  RECT border = {};
+  BORDERWIDTHS widths = {};
+  OLEMENUGROUPWIDTHS groups = {};
+  MSG msg = {};
+  const struct {
+    const char* call;
+    HRESULT actual;
+    HRESULT expected;
+  } answers[] = {
+      {"ContextSensitiveHelp", frame->ContextSensitiveHelp(FALSE), S_OK},
+      {"GetBorder", frame->GetBorder(&border), S_OK},
+      {"RequestBorderSpace", frame->RequestBorderSpace(&widths), INPLACE_E_NOTOOLSPACE},
+      {"SetBorderSpace", frame->SetBorderSpace(&widths), S_OK},
+      {"InsertMenus", frame->InsertMenus(nullptr, &groups), S_OK},
+      {"SetMenu", frame->SetMenu(nullptr, nullptr, nullptr), S_OK},
+      {"RemoveMenus", frame->RemoveMenus(nullptr), S_OK},
+      {"SetStatusText", frame->SetStatusText(L"status"), S_OK},
+      {"EnableModeless", frame->EnableModeless(TRUE), S_OK},
+      {"TranslateAccelerator", frame->TranslateAccelerator(&msg, 0), S_FALSE},
+      {"SetActiveObject", frame->SetActiveObject(nullptr, nullptr), S_OK},
+  };
+  for (const auto& answer : answers) EXPECT_EQ(answer.actual, answer.expected) << answer.call;
+  for (const IID* iid : {&IID_IUnknown, &IID_IOleWindow, &IID_IOleInPlaceUIWindow}) {
+    ComPtr<IUnknown> part;
+    EXPECT_EQ(frame->QueryInterface(*iid, part.put_void()), S_OK) << ActiveXTest::ClsidText(*iid);
+  }
+  ComPtr<IUnknown> none;
+  EXPECT_EQ(frame->QueryInterface(IID_IOleClientSite, none.put_void()), E_NOINTERFACE);
+
+  control_->ReleaseControl();
+  EXPECT_EQ(frame->GetWindow(&frameWindow), E_UNEXPECTED);
+  EXPECT_EQ(frameWindow, nullptr);
+  EXPECT_EQ(ReleaseAndCount(frame), 0u);
 }
 
 TEST_F(WindowlessTest, AskingForADeviceContextFailsWithANullContext) {
