@@ -206,6 +206,39 @@ TEST_F(WindowedTest, ADetachedSiteAnswersUnexpected) {
   EXPECT_EQ(ReleaseAndCount(site), 0u);
 }
 
+TEST_F(WindowedTest, LayeredWindowShowsTheCaretInItsPrintedCopy) {
+  // A layered window shows what its manager prints of the host window, where the system draws
+  // no caret: the host window blinks one into the printed copy.
+  HostWindow window;
+  window.manager().SetLayered(true);
+  ASSERT_TRUE(window.manager().IsLayered());
+  auto* control = window.Add(new SkinUI::CActiveXUI(), 100, L"layered");
+  control->SetAttribute(L"modulename", TestControlModule::Path().c_str());
+  control->SetAttribute(L"clsid", ActiveXTest::ClsidText(ActiveXTestControl::kWindowedClsid).c_str());
+  window.Attach();
+  HWND host = control->GetNativeWindow();
+  ASSERT_NE(host, nullptr);
+  ASSERT_NE(host, window.hwnd());
+  HWND child = ActiveXTest::FindChildOfClass(host, ActiveXTestControl::kChildWindowClass);
+  ASSERT_NE(child, nullptr);
+  ASSERT_TRUE(::CreateCaret(child, nullptr, 2, 20));
+  ASSERT_TRUE(::SetCaretPos(50, 30));
+
+  TestSupport::DibCanvas canvas(400, 100, 0xFFFFFFFF);
+  auto caretShown = [&] {
+    canvas.Fill(0xFFFFFFFF);
+    ::SendMessageW(host, WM_PRINT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+    return (canvas.Pixel(50, 40) & 0x00FFFFFFu) == 0;
+  };
+  EXPECT_TRUE(TestSupport::PumpUntil(caretShown, 5000)) << "the caret blinks on";
+  EXPECT_PRED3(TestSupport::ColorNear, canvas.Pixel(60, 40) & 0x00FFFFFFu, 0x003366CCu, 2)
+      << "the object's own drawing beside it";
+  EXPECT_PRED3(TestSupport::ColorNear, canvas.Pixel(50, 70) & 0x00FFFFFFu, 0x003366CCu, 2)
+      << "no caret below its rectangle";
+  EXPECT_TRUE(TestSupport::PumpUntil([&] { return !caretShown(); }, 5000)) << "and off again";
+  ::DestroyCaret();
+}
+
 // --- Windows Media Player, as Wine provides it -------------------------------------------------
 
 class MediaPlayerTest : public ::testing::TestWithParam<const wchar_t*> {
