@@ -2,6 +2,10 @@
 // local file and to the package server, the events it receives through its sink (in order, with
 // their parameters), its answers as the document's host, keys while it has the focus, and what
 // it gives back when it is released or its window closes.
+//
+// Wine's browser has no HTML engine here: every navigation ends in NavigateError (the document
+// cannot be made), so there is no NavigateComplete2, DocumentComplete or document, and what a
+// document asks of its host (the UI handler, script errors) cannot be seen from a real page.
 #include <gtest/gtest.h>
 
 #include <docobj.h>
@@ -103,6 +107,19 @@ public:
   std::vector<BrowserEvent> events;
 };
 
+// "250(object,url,...)=0 ..." for failure messages.
+std::string EventsText(const RecordingBrowser& browser) {
+  std::wstring text;
+  for (const BrowserEvent& event : browser.events) {
+    text += std::to_wstring(event.id) + L"(";
+    for (size_t i = 0; i < event.parameters.size(); ++i) {
+      text += (i > 0 ? L"," : L"") + event.parameters[i];
+    }
+    text += L")=" + std::to_wstring(static_cast<unsigned long>(event.answer)) + L" ";
+  }
+  return TestSupport::ToUtf8(text);
+}
+
 bool Contains(const std::wstring& text, const std::wstring& part) {
   return text.find(part) != std::wstring::npos;
 }
@@ -128,6 +145,7 @@ protected:
   // ends with the document (NavigationComplete2 before DocumentComplete) or with an error, and
   // the sink answers what it handles.
   static void ExpectNavigation(const RecordingBrowser& browser, const std::wstring& urlPart) {
+    SCOPED_TRACE("events: " + EventsText(browser));
     ASSERT_FALSE(browser.events.empty());
     const BrowserEvent& first = browser.events.front();
     EXPECT_EQ(first.id, DISPID_BEFORENAVIGATE2);
