@@ -216,6 +216,12 @@ TEST_F(WebBrowserTest, SkinMakesTheBrowserThatGoesHomeAndClosingTheWindowRelease
   browser->GetWebBrowser2()->AddRef();
   held.reset(browser->GetWebBrowser2());
   window_.Close();
+  // A download still under way holds the browser until it has wound down.
+  auto othersHold = [&held] {
+    held->AddRef();
+    return held->Release() > 1;
+  };
+  EXPECT_TRUE(TestSupport::PumpUntil([&] { return !othersHold(); }, kNavigationLimitMs));
   EXPECT_EQ(ReleaseAndCount(held), 0u) << "nobody else holds the browser";
 }
 
@@ -227,7 +233,8 @@ TEST_F(WebBrowserTest, LocalFileNavigationDeliversItsEventsInOrder) {
   window_.Attach();
   ASSERT_NE(browser->GetWebBrowser2(), nullptr);
   ASSERT_TRUE(TestSupport::PumpUntil([&] { return browser->NavigationEnded(); },
-                                     kNavigationLimitMs));
+                                     kNavigationLimitMs))
+      << EventsText(*browser);
   ExpectNavigation(*browser, L"page.html");
 }
 
@@ -243,7 +250,8 @@ TEST_F(WebBrowserTest, PackageServerNavigationRequestsThePageAndDeliversItsEvent
   const std::wstring url = TestSupport::FromUtf8(server.Url("/pages/index.html"));
   browser->Navigate2(url.c_str());
   ASSERT_TRUE(TestSupport::PumpUntil([&] { return browser->NavigationEnded(); },
-                                     kNavigationLimitMs));
+                                     kNavigationLimitMs))
+      << EventsText(*browser) << " requests " << server.CountRequests("");
   ExpectNavigation(*browser, url);
   EXPECT_EQ(browser->events.front().parameters[1], url);
   EXPECT_GE(server.CountRequests("GET", "/pages/index.html"), 1u);
@@ -273,7 +281,8 @@ TEST_F(WebBrowserTest, HomePageIsVisitedOnlyWhenAskedAndPresent) {
         << TestSupport::ToUtf8(c.homePage) << " autonavi " << c.autoNavigate;
     if (c.navigates) {
       EXPECT_TRUE(TestSupport::PumpUntil([&] { return browser->NavigationEnded(); },
-                                         kNavigationLimitMs));
+                                         kNavigationLimitMs))
+          << EventsText(*browser);
     }
   }
 }
