@@ -142,6 +142,13 @@ struct WindowTraits {
   static void close(pointer h) noexcept { ::DestroyWindow(h); }
 };
 
+// An accelerator table made by CreateAcceleratorTableW.
+struct AcceleratorTableTraits {
+  using pointer = HACCEL;
+  static pointer invalid() noexcept { return nullptr; }
+  static void close(pointer h) noexcept { ::DestroyAcceleratorTable(h); }
+};
+
 using UniqueBitmap = UniqueResource<GdiObjectTraits<HBITMAP>>;
 using UniqueFont = UniqueResource<GdiObjectTraits<HFONT>>;
 using UniquePen = UniqueResource<GdiObjectTraits<HPEN>>;
@@ -150,6 +157,7 @@ using UniqueRegion = UniqueResource<GdiObjectTraits<HRGN>>;
 using UniqueMemoryDC = UniqueResource<MemoryDCTraits>;
 using UniqueIcon = UniqueResource<IconTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
+using UniqueAcceleratorTable = UniqueResource<AcceleratorTableTraits>;
 
 // A window's DC from GetDC, released to that window.
 class UniqueWindowDC {

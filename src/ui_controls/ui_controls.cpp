@@ -1,3 +1,4 @@
+#include "ui_controls/ui_activex.h"
 #include "ui_controls/ui_button.h"
 #include "ui_controls/ui_combo.h"
 #include "ui_controls/ui_controls.h"
@@ -13,6 +14,7 @@
 #include "ui_controls/ui_rich_edit.h"
 #include "ui_controls/ui_text.h"
 #include "ui_controls/ui_tree.h"
+#include "ui_controls/ui_web_browser.h"
 
 #include <mutex>
 
@@ -50,6 +52,9 @@ void RegisterAll() {
   RegisterSkinElement(L"RichEdit", &CreateElement<CRichEditUI>);
   RegisterSkinElement(L"DateTime", &CreateElement<CDateTimeUI>);
   RegisterSkinElement(L"GifAnim", &CreateElement<CGifAnimUI>, true);
+  // the hosts of COM controls
+  RegisterSkinElement(L"ActiveX", &CreateElement<CActiveXUI>);
+  RegisterSkinElement(L"WebBrowser", &CreateElement<CWebBrowserUI>);
 }
 
 }  // namespace
