@@ -16,7 +16,7 @@ endfunction()
 # and scripts/wine-run.sh leaves such an i686 executable out there.
 function(tessmark_add_test name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
+  add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/crash_exit.cpp)
   tessmark_target_options(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} deps::gtest_main)
   tessmark_test_name(test ${name})
@@ -37,4 +37,12 @@ function(tessmark_add_test name)
   endif()
   set_tests_properties(${test} PROPERTIES TIMEOUT ${T_TIMEOUT} SKIP_RETURN_CODE 77
     LABELS "${CMAKE_SYSTEM_PROCESSOR};${T_LABELS}" ENVIRONMENT "${environment}")
+  # Tests of windows share one display and one Wine desktop: two of them at once take the
+  # keyboard focus from each other. They run one after another (beside the engine's tests).
+  foreach(lib IN ITEMS ui_test_support window_test_fixture)
+    if(lib IN_LIST T_LIBS)
+      set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK tessmark_desktop)
+      break()
+    endif()
+  endforeach()
 endfunction()

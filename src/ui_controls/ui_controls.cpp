@@ -1,12 +1,21 @@
+#include "ui_controls/ui_button.h"
+#include "ui_controls/ui_combo.h"
 #include "ui_controls/ui_controls.h"
+#include "ui_controls/ui_date_time.h"
+#include "ui_controls/ui_edit.h"
+#include "ui_controls/ui_gif_anim.h"
+#include "ui_controls/ui_label.h"
+#include "ui_controls/ui_list.h"
+#include "ui_controls/ui_list_elements.h"
+#include "ui_controls/ui_list_header.h"
+#include "ui_controls/ui_option.h"
+#include "ui_controls/ui_progress.h"
+#include "ui_controls/ui_rich_edit.h"
+#include "ui_controls/ui_text.h"
+#include "ui_controls/ui_tree.h"
 
 #include <mutex>
 
-#include "ui_controls/ui_button.h"
-#include "ui_controls/ui_edit.h"
-#include "ui_controls/ui_label.h"
-#include "ui_controls/ui_option.h"
-#include "ui_controls/ui_progress.h"
 #include "ui_core/ui_skin_builder.h"
 
 namespace SkinUI {
@@ -25,6 +34,22 @@ void RegisterAll() {
   RegisterSkinElement(L"Progress", &CreateElement<CProgressUI>);
   RegisterSkinElement(L"Slider", &CreateElement<CSliderUI>);
   RegisterSkinElement(L"Edit", &CreateElement<CEditUI>);
+  RegisterSkinElement(L"Text", &CreateElement<CTextUI>);
+  RegisterSkinElement(L"List", &CreateElement<CListUI>);
+  RegisterSkinElement(L"ListHeader", &CreateElement<CListHeaderUI>);
+  RegisterSkinElement(L"ListHeaderItem", &CreateElement<CListHeaderItemUI>);
+  RegisterSkinElement(L"ListLabelElement", &CreateElement<CListLabelElementUI>);
+  RegisterSkinElement(L"ListTextElement", &CreateElement<CListTextElementUI>);
+  RegisterSkinElement(L"ListContainerElement", &CreateElement<CListContainerElementUI>);
+  RegisterSkinElement(L"ListHBoxElement", &CreateElement<CListHBoxElementUI>);
+  RegisterSkinElement(L"Combo", &CreateElement<CComboUI>);
+  RegisterSkinElement(L"ComboBox", &CreateElement<CComboUI>);
+  RegisterSkinElement(L"TreeView", &CreateElement<CTreeViewUI>);
+  RegisterSkinElement(L"Tree", &CreateElement<CTreeViewUI>);
+  RegisterSkinElement(L"TreeNode", &CreateElement<CTreeNodeUI>);
+  RegisterSkinElement(L"RichEdit", &CreateElement<CRichEditUI>);
+  RegisterSkinElement(L"DateTime", &CreateElement<CDateTimeUI>);
+  RegisterSkinElement(L"GifAnim", &CreateElement<CGifAnimUI>, true);
 }
 
 }  // namespace

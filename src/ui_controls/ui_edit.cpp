@@ -5,6 +5,7 @@
 
 #include "ui_controls/ui_control_images.h"
 #include "ui_controls/ui_control_state.h"
+#include "ui_controls/ui_native_overlay.h"
 #include "ui_core/ui_attributes.h"
 #include "ui_core/ui_manager.h"
 #include "ui_core/ui_render.h"
@@ -51,13 +52,7 @@ RECT CEditWnd::CalPos() const {
     rc.top += (rc.bottom - rc.top - textHeight) / 2;
     rc.bottom = rc.top + textHeight;
   }
-  for (CControlUI* ancestor = owner_->GetParent(); ancestor != nullptr;
-       ancestor = ancestor->GetParent()) {
-    if (!ancestor->IsVisible()) return RECT{0, 0, 0, 0};
-    const RECT client = ancestor->GetClientPos();
-    if (!::IntersectRect(&rc, &rc, &client)) return RECT{0, 0, 0, 0};
-  }
-  return rc;
+  return ClipToAncestorClients(*owner_, rc);
 }
 
 bool CEditWnd::Init(CEditUI* owner) {
@@ -160,10 +155,7 @@ LRESULT CEditWnd::OnKillFocus(WPARAM wParam, LPARAM lParam) {
   const LRESULT result = CWindowWnd::HandleMessage(WM_KILLFOCUS, wParam, lParam);
   // A detached window is being destroyed by its field already.
   if (owner_ == nullptr) return result;
-  CWindowManagerUI* manager = owner_->GetManager();
-  if (manager != nullptr && reinterpret_cast<HWND>(wParam) != manager->GetPaintWindow()) {
-    ::SendMessageW(manager->GetPaintWindow(), WM_KILLFOCUS, wParam, lParam);
-  }
+  ForwardNativeFocusLoss(owner_->GetManager(), wParam, lParam);
   // Destroys the window: this object is gone once the call returns.
   ::SendMessageW(self, WM_CLOSE, 0, 0);
   return result;
@@ -223,11 +215,9 @@ CEditUI::~CEditUI() {
   if (nativeWnd_ != nullptr) {
     CEditWnd* window = nativeWnd_;
     nativeWnd_ = nullptr;
-    const HWND handle = window->GetHWND();
-    if (manager_ != nullptr) manager_->RemoveNativeWindow(handle);
     window->DetachOwner();
     // The window's final message deletes the window object.
-    ::DestroyWindow(handle);
+    DestroyNativeOverlay(manager_, window->GetHWND());
   }
 }
 
@@ -266,14 +256,7 @@ void CEditUI::TakeNativeText(const wchar_t* text) {
 }
 
 void CEditUI::PlaceNativeWindow() {
-  if (nativeWnd_ == nullptr) return;
-  const RECT rc = nativeWnd_->CalPos();
-  if (::IsRectEmpty(&rc)) {
-    ::ShowWindow(nativeWnd_->GetHWND(), SW_HIDE);
-  } else {
-    ::SetWindowPos(nativeWnd_->GetHWND(), nullptr, rc.left, rc.top, rc.right - rc.left,
-                   rc.bottom - rc.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  }
+  if (nativeWnd_ != nullptr) PlaceNativeOverlay(nativeWnd_->GetHWND(), nativeWnd_->CalPos());
 }
 
 void CEditUI::SetText(const wchar_t* text) {
@@ -398,12 +381,7 @@ void CEditUI::DoEvent(TInputEventUI& event) {
     case kEventKillFocus:
       if (IsEnabled()) {
         Invalidate();
-        // The focus went to another control without the window taking it back from the native
-        // edit: send it to the window, which closes the native edit as any focus loss does.
-        if (nativeWnd_ != nullptr && manager_ != nullptr &&
-            ::GetFocus() == nativeWnd_->GetHWND()) {
-          ::SetFocus(manager_->GetPaintWindow());
-        }
+        if (nativeWnd_ != nullptr) TakeKeyboardFromOverlay(manager_, nativeWnd_->GetHWND());
       }
       break;
     case kEventButtonDown:

@@ -48,6 +48,13 @@ bool UpdateBarRange(CScrollBarUI* bar, int scroll) {
   return lastPos > bar->GetScrollPos();
 }
 
+// The container's own children. Its internal walks never go through the virtual GetItemAt: a
+// container that shows the items of another one through the IContainerUI operations (a list,
+// whose items live in its body) still lays out, paints and searches its own children.
+CControlUI* ChildOf(const CPtrArrayUI& items, int index) {
+  return static_cast<CControlUI*>(items.GetAt(index));
+}
+
 bool Meets(const RECT& a, const RECT& b) {
   RECT unused;
   return ::IntersectRect(&unused, &a, &b) != FALSE;
@@ -138,7 +145,7 @@ bool CContainerUI::Remove(CControlUI* control, bool doNotDestroy) {
 }
 
 bool CContainerUI::RemoveAt(int index, bool doNotDestroy) {
-  CControlUI* control = GetItemAt(index);
+  CControlUI* control = ChildOf(items_, index);
   if (control == nullptr) return false;
   return Remove(control, doNotDestroy);
 }
@@ -147,7 +154,7 @@ void CContainerUI::RemoveAll() {
   // Take the list first: a child's destruction may reach back into this container.
   std::vector<CControlUI*> children;
   children.reserve(static_cast<size_t>(items_.GetSize()));
-  for (int i = 0; i < items_.GetSize(); ++i) children.push_back(GetItemAt(i));
+  for (int i = 0; i < items_.GetSize(); ++i) children.push_back(ChildOf(items_, i));
   items_.Empty();
   if (autoDestroy_) {
     for (CControlUI* child : children) DisposeChild(child);
@@ -177,7 +184,7 @@ bool CContainerUI::SetItemRangeIndex(CControlUI* startControl, int count, int ne
   }
   std::vector<CControlUI*> run;
   run.reserve(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) run.push_back(GetItemAt(start + i));
+  for (int i = 0; i < count; ++i) run.push_back(ChildOf(items_, start + i));
   if (count > 0) items_.Remove(start, count);
   for (int i = 0; i < count; ++i) {
     if (!items_.InsertAt(newStartIndex + i, run[static_cast<size_t>(i)])) return false;
@@ -189,7 +196,7 @@ bool CContainerUI::SetItemRangeIndex(CControlUI* startControl, int count, int ne
 // --- control overrides ------------------------------------------------------------------------
 
 void CContainerUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init) {
-  for (int i = 0; i < items_.GetSize(); ++i) GetItemAt(i)->SetManager(manager, this, init);
+  for (int i = 0; i < items_.GetSize(); ++i) ChildOf(items_, i)->SetManager(manager, this, init);
   if (verticalScrollBar_ != nullptr) verticalScrollBar_->SetManager(manager, this, init);
   if (horizontalScrollBar_ != nullptr) horizontalScrollBar_->SetManager(manager, this, init);
   CControlUI::SetManager(manager, parent, init);
@@ -245,7 +252,7 @@ void CContainerUI::SetPos(RECT rc, bool needInvalidate) {
   }
 
   for (int i = 0; i < items_.GetSize(); ++i) {
-    CControlUI* child = GetItemAt(i);
+    CControlUI* child = ChildOf(items_, i);
     if (!child->IsVisible()) continue;
     if (child->IsFloat()) {
       SetFloatPos(i);
@@ -266,7 +273,7 @@ void CContainerUI::Move(SIZE offset, bool needInvalidate) {
   if (IsBarShown(verticalScrollBar_)) verticalScrollBar_->Move(offset, false);
   if (IsBarShown(horizontalScrollBar_)) horizontalScrollBar_->Move(offset, false);
   for (int i = 0; i < items_.GetSize(); ++i) {
-    CControlUI* child = GetItemAt(i);
+    CControlUI* child = ChildOf(items_, i);
     if (child->IsVisible()) child->Move(offset, false);
   }
 }
@@ -275,13 +282,13 @@ void CContainerUI::SetVisible(bool visible) {
   if (visible_ == visible) return;
   CControlUI::SetVisible(visible);
   const bool shown = IsVisible();
-  for (int i = 0; i < items_.GetSize(); ++i) GetItemAt(i)->SetInheritedVisible(shown);
+  for (int i = 0; i < items_.GetSize(); ++i) ChildOf(items_, i)->SetInheritedVisible(shown);
 }
 
 void CContainerUI::SetInheritedVisible(bool visible) {
   CControlUI::SetInheritedVisible(visible);
   const bool shown = IsVisible();
-  for (int i = 0; i < items_.GetSize(); ++i) GetItemAt(i)->SetInheritedVisible(shown);
+  for (int i = 0; i < items_.GetSize(); ++i) ChildOf(items_, i)->SetInheritedVisible(shown);
 }
 
 void CContainerUI::SetMouseEnabled(bool enabled) {
@@ -321,7 +328,7 @@ CControlUI* CContainerUI::FindControl(FindControlProc proc, LPVOID data, UINT fl
     const int count = items_.GetSize();
     const bool topFirst = (flags & kFindTopFirst) != 0;
     for (int n = 0; n < count; ++n) {
-      CControlUI* child = GetItemAt(topFirst ? count - 1 - n : n);
+      CControlUI* child = ChildOf(items_, topFirst ? count - 1 - n : n);
       CControlUI* found = child->FindControl(proc, data, flags);
       if (found == nullptr) continue;
       // Children scrolled under a bar or into the inset cannot be hit there.
@@ -452,7 +459,7 @@ bool CContainerUI::DoPaint(HDC hDC, const RECT& paint, CControlUI* stop) {
     if (!::IntersectRect(&clientArea, &paint, &client)) {
       // Only float children can show outside the client area.
       for (int i = 0; i < items_.GetSize(); ++i) {
-        CControlUI* child = GetItemAt(i);
+        CControlUI* child = ChildOf(items_, i);
         if (child == stop) return false;
         if (!child->IsVisible() || !Meets(paint, child->GetPos())) continue;
         if (!child->IsFloat() || !Meets(itemRect_, child->GetPos())) continue;
@@ -462,7 +469,7 @@ bool CContainerUI::DoPaint(HDC hDC, const RECT& paint, CControlUI* stop) {
       CRenderClipUI childClip;
       CRenderUI::GenerateClip(hDC, clientArea, childClip);
       for (int i = 0; i < items_.GetSize(); ++i) {
-        CControlUI* child = GetItemAt(i);
+        CControlUI* child = ChildOf(items_, i);
         if (child == stop) return false;
         if (!child->IsVisible() || !Meets(paint, child->GetPos())) continue;
         if (child->IsFloat()) {
@@ -532,7 +539,7 @@ int CContainerUI::FindSelectable(int index, bool forward) const {
   if (count <= 0) return -1;
   index = std::min(std::max(index, 0), count - 1);
   auto selectable = [this](int i) {
-    CControlUI* child = GetItemAt(i);
+    CControlUI* child = ChildOf(items_, i);
     return child->GetInterface(L"IListItem") != nullptr && child->IsVisible() &&
            child->IsEnabled();
   };
@@ -579,7 +586,7 @@ void CContainerUI::SetScrollPos(SIZE pos) {
   }
   if (dx == 0 && dy == 0) return;
   for (int i = 0; i < items_.GetSize(); ++i) {
-    CControlUI* child = GetItemAt(i);
+    CControlUI* child = ChildOf(items_, i);
     if (!child->IsVisible() || child->IsFloat()) continue;
     child->Move(SIZE{-dx, -dy}, false);
   }
@@ -670,7 +677,7 @@ CScrollBarUI* CContainerUI::GetVerticalScrollBar() const { return verticalScroll
 CScrollBarUI* CContainerUI::GetHorizontalScrollBar() const { return horizontalScrollBar_; }
 
 void CContainerUI::SetFloatPos(int index) {
-  CControlUI* child = GetItemAt(index);
+  CControlUI* child = ChildOf(items_, index);
   if (child == nullptr || !child->IsVisible() || !child->IsFloat()) return;
   const int width = GetWidth();
   const int height = GetHeight();

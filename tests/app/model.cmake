@@ -18,5 +18,5 @@ add_dependencies(app_model_tests app_language_fixtures)
 tessmark_test_name(_app_model_tests_test app_model_tests)
 if(TEST ${_app_model_tests_test})
   # The product's registry key is shared with every other test of the installer's records.
-  set_tests_properties(${_app_model_tests_test} PROPERTIES RESOURCE_LOCK tessmark_product_registry)
+  set_property(TEST ${_app_model_tests_test} APPEND PROPERTY RESOURCE_LOCK tessmark_product_registry)
 endif()

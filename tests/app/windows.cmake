@@ -15,7 +15,7 @@ tessmark_add_installer_resources(app_window_tests ${TESSMARK_SKIN_ARCHIVE})
 add_dependencies(app_window_tests app_idle_product)
 tessmark_test_name(_app_window_tests_test app_window_tests)
 if(TEST ${_app_window_tests_test})
-  set_tests_properties(${_app_window_tests_test} PROPERTIES RESOURCE_LOCK tessmark_product_registry)
+  set_property(TEST ${_app_window_tests_test} APPEND PROPERTY RESOURCE_LOCK tessmark_product_registry)
 endif()
 
 # The program itself: a build whose skin lacks the main window, for the failure at start-up.
@@ -37,6 +37,6 @@ target_compile_definitions(app_program_tests PRIVATE
 add_dependencies(app_program_tests tessmark_installer tessmark_installer_broken_skin)
 tessmark_test_name(_app_program_tests_test app_program_tests)
 if(TEST ${_app_program_tests_test})
-  set_tests_properties(${_app_program_tests_test} PROPERTIES RUN_SERIAL TRUE
-    RESOURCE_LOCK tessmark_product_registry)
+  set_tests_properties(${_app_program_tests_test} PROPERTIES RUN_SERIAL TRUE)
+  set_property(TEST ${_app_program_tests_test} APPEND PROPERTY RESOURCE_LOCK tessmark_product_registry)
 endif()
