@@ -6,6 +6,7 @@
 # it runs under its own Xvfb with openbox, clicks through a default installation by itself and
 # writes a screenshot of each page into a folder that it names at the end.
 set -euo pipefail
+trap 'echo "run.sh: failed at line $LINENO" >&2' ERR
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/install-packages.sh

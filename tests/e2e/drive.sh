@@ -84,7 +84,8 @@ e2e_click() {
 
 e2e_click_at() {
   e2e_geometry "$1"
-  xdotool mousemove --sync $((E2E_X + $2)) $((E2E_Y + $3)) click 1
+  # No --sync: with the pointer already there it would wait for a move that never comes.
+  xdotool mousemove $((E2E_X + $2)) $((E2E_Y + $3)) click 1
 }
 
 # Keys to the window that has the focus (xdotool key syntax: "ctrl+a", "alt+F4").
@@ -137,18 +138,16 @@ e2e_near() {
 }
 
 # Which page of the main window a screenshot shows, by samples of its regions: "start",
-# "custom", "progress", "finish" or "unknown". The samples: the bar of the progress page, the
-# close button of the title bar, the terms check box, the left end of the install button of the
+# "custom", "progress", "finish" or "unknown". The samples: the bar of the progress page (kept
+# for the checks of its fill), the close button of the title bar (hidden on the progress page), the terms check box, the left end of the install button of the
 # start and finish pages, and that of the custom page's.
 E2E_BLUE="43 101 236"
 E2E_WHITE="255 255 255"
 e2e_page_of_shot() {
   local s=()
   mapfile -t s < <(e2e_pixels "$1" 560,312 582,18 30,362 210,284 210,322)
-  if ! e2e_near "${s[0]}" "$E2E_WHITE" && ! e2e_near "${s[1]}" "$E2E_WHITE"; then
+  if ! e2e_near "${s[1]}" "$E2E_WHITE" && ! e2e_near "${s[3]}" "$E2E_BLUE"; then
     echo progress
-  elif ! e2e_near "${s[0]}" "$E2E_WHITE"; then
-    echo unknown
   elif e2e_near "${s[2]}" "$E2E_BLUE" && e2e_near "${s[3]}" "$E2E_BLUE"; then
     echo start
   elif e2e_near "${s[4]}" "$E2E_BLUE" && e2e_near "${s[3]}" "$E2E_WHITE"; then
