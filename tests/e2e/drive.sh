@@ -180,11 +180,17 @@ e2e_wait_file() {
 }
 
 # Starts the installer in the background with its log (the debugger output, which Wine writes
-# to standard error on its "seh" channel) in E2E_LOG; its exit code lands in E2E_LOG.rc.
+# to standard error on its "seh" channel) in E2E_LOG; its process id lands in E2E_LOG.pid and
+# its exit code, once it ends, in E2E_LOG.rc.
 e2e_start_installer() {
   local exe=$1; shift
-  rm -f "$E2E_LOG.rc"
-  ( WINEDEBUG=warn+seh "$TESSMARK_WINE" "$exe" "$@" >"$E2E_LOG" 2>&1; echo $? >"$E2E_LOG.rc" ) &
+  rm -f "$E2E_LOG.rc" "$E2E_LOG.pid"
+  (
+    WINEDEBUG=warn+seh "$TESSMARK_WINE" "$exe" "$@" >"$E2E_LOG" 2>&1 &
+    echo $! >"$E2E_LOG.pid"
+    wait $!
+    echo $? >"$E2E_LOG.rc"
+  ) &
 }
 
 # Waits until the installer ends and sets E2E_RC to its exit code.
