@@ -57,7 +57,6 @@ echo "package server: $url"
 "$TESSMARK_WINE" reg delete 'HKCU\Software\ZorViSoft\Tessmark' /f >/dev/null 2>&1 || true
 
 E2E_LOG="$demo/installer.log"
-E2E_TMP="$demo"
 e2e_start_installer "$installer" "-downloadurl=$url" "$@"
 
 if [ -z "$headless" ]; then
@@ -66,7 +65,7 @@ if [ -z "$headless" ]; then
 else
   shots="$root/build/run-screenshots"
   rm -rf "$shots"; mkdir -p "$shots"
-  main=$(e2e_wait_window "$E2E_MAIN_TITLE")
+  main=$(e2e_wait_settled_window "$E2E_MAIN_TITLE")
   e2e_wait_page "$main" start
   e2e_shot "$main" "$shots/1-start.png"
   e2e_click "$main" customeBtn

@@ -58,6 +58,30 @@ e2e_wait_window() {
   echo "$E2E_FOUND"
 }
 
+# A window that was just created is centred right after it shows: its place counts once it has
+# stayed the same over a few polls.
+_e2e_settled() {
+  local now
+  now=$(xdotool getwindowgeometry "$1" 2>/dev/null | tr '\n' ' ')
+  if [ "$now" = "${_e2e_last_geometry:-}" ]; then
+    _e2e_same=$((_e2e_same + 1))
+  else
+    _e2e_same=0
+    _e2e_last_geometry=$now
+  fi
+  [ -n "$now" ] && [ $_e2e_same -ge 3 ]
+}
+
+# Waits for a visible window with that title that stays in its place, and prints its id.
+e2e_wait_settled_window() {
+  local id
+  id=$(e2e_wait_window "$1") || return 1
+  _e2e_last_geometry=""
+  _e2e_same=0
+  e2e_wait _e2e_settled "$id" || { e2e_fail "window $id keeps moving"; return 1; }
+  echo "$id"
+}
+
 _e2e_window_gone() {
   ! xdotool getwindowname "$1" >/dev/null 2>&1 || [ -z "$(xdotool search --onlyvisible --name '.*' 2>/dev/null | grep -x "$1")" ]
 }
@@ -119,13 +143,27 @@ e2e_shot() {
   xwd -root -silent | convert xwd:- -crop "${E2E_W}x${E2E_H}+${E2E_X}+${E2E_Y}" +repage "$file"
 }
 
-# "R G B" of each pixel "x,y" of a PNG, one line each, read in one go.
+# "R G B" of each pixel "x,y" of an image (a file, or "xwd:-" for standard input), one line each,
+# read in one go.
 e2e_pixels() {
   local file=$1 format="" p; shift
   for p in "$@"; do
     format+="%[fx:int(255*p{$p}.r)] %[fx:int(255*p{$p}.g)] %[fx:int(255*p{$p}.b)]\n"
   done
   convert "$file" -format "$format" info:
+}
+
+# The same pixels of a window as the screen shows it now (without writing a file).
+e2e_window_pixels() {
+  local window=$1; shift
+  e2e_hide_shadows "$window"
+  e2e_geometry "$window"
+  local format="" p
+  for p in "$@"; do
+    format+="%[fx:int(255*p{$p}.r)] %[fx:int(255*p{$p}.g)] %[fx:int(255*p{$p}.b)]\n"
+  done
+  xwd -root -silent | convert xwd:- -crop "${E2E_W}x${E2E_H}+${E2E_X}+${E2E_Y}" +repage \
+    -format "$format" info:
 }
 
 # True when "R G B" is within 40 of the colour "R G B" in every channel.
@@ -143,9 +181,16 @@ e2e_near() {
 # start and finish pages, and that of the custom page's.
 E2E_BLUE="43 101 236"
 E2E_WHITE="255 255 255"
+E2E_PAGE_SAMPLES=(560,312 582,18 30,362 210,284 210,322)
 e2e_page_of_shot() {
+  e2e_page_of_samples "$(e2e_pixels "$1" "${E2E_PAGE_SAMPLES[@]}")"
+}
+e2e_page_now() {
+  e2e_page_of_samples "$(e2e_window_pixels "$1" "${E2E_PAGE_SAMPLES[@]}")"
+}
+e2e_page_of_samples() {
   local s=()
-  mapfile -t s < <(e2e_pixels "$1" 560,312 582,18 30,362 210,284 210,322)
+  mapfile -t s <<<"$1"
   if ! e2e_near "${s[1]}" "$E2E_WHITE" && ! e2e_near "${s[3]}" "$E2E_BLUE"; then
     echo progress
   elif e2e_near "${s[2]}" "$E2E_BLUE" && e2e_near "${s[3]}" "$E2E_BLUE"; then
@@ -160,8 +205,7 @@ e2e_page_of_shot() {
 }
 
 _e2e_shows_page() {
-  local shot=${E2E_TMP:-/tmp}/page-$$.png
-  e2e_shot "$1" "$shot" && [ "$(e2e_page_of_shot "$shot")" = "$2" ]
+  [ "$(e2e_page_now "$1")" = "$2" ]
 }
 
 e2e_wait_page() {

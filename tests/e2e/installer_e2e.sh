@@ -34,7 +34,6 @@ fake="$build/tests/engine/fake_installer.exe"
 server_exe="$build/tools/package_server/package_server.exe"
 idle_product="$build/tests/app/app_idle_product.exe"
 work=$(mktemp -d "${TMPDIR:-/tmp}/tessmark-e2e.XXXXXX")
-E2E_TMP=$work
 winpath() { echo "Z:${1//\//\\}"; }
 drive_c="$WINEPREFIX/drive_c"
 default_dir_unix="$drive_c/Program Files (x86)/Tessmark"
@@ -117,11 +116,11 @@ run_installer() {
 }
 
 main_window() {
-  E2E_MAIN=$(e2e_wait_window "$E2E_MAIN_TITLE")
+  E2E_MAIN=$(e2e_wait_settled_window "$E2E_MAIN_TITLE")
 }
 
 box_window() {
-  E2E_BOX=$(e2e_wait_window "$E2E_BOX_TITLE")
+  E2E_BOX=$(e2e_wait_settled_window "$E2E_BOX_TITLE")
 }
 
 # The box that the installer says it showed last ("box <skin>: <text>" in its log).
