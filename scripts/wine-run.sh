@@ -27,4 +27,21 @@ case "$(od -An -tx1 -j"$(($(od -An -tu4 -j60 -N4 "$1" 2>/dev/null || echo 0) + 4
     fi
     ;;
 esac
-exec "$TESSMARK_WINE" "$@"
+if [ -z "${TESSMARK_TEST_DATA:-}" ]; then
+  exec "$TESSMARK_WINE" "$@"
+fi
+# Under CTest: Wine starts its background programs (the desktop window's process and the like)
+# from whichever program needs them first, and they keep that program's standard output open for
+# the rest of the session. CTest would wait for that pipe to close until its time-out, long after
+# the test ended. So the test writes into a file, and a follower that ends with the test copies it
+# onto CTest's pipe while it runs.
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+"$TESSMARK_WINE" "$@" >"$out" 2>&1 </dev/null &
+program=$!
+tail -n +1 -f --pid="$program" "$out" &
+follower=$!
+status=0
+wait "$program" || status=$?
+wait "$follower" || true
+exit "$status"
