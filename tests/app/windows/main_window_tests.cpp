@@ -283,3 +283,50 @@ TEST(MainWindowControls, TheDefaultFolderIgnoresATrailingSeparator) {
 }
 
 }  // namespace
+
+namespace {
+
+// Starts and clicks of the main window itself, with the network check off so that an accepted
+// start begins through the window's queue of notifications.
+class MainWindowStarts : public MainWindowStartUp {
+protected:
+  void SetUp() override {
+    MainWindowStartUp::SetUp();
+    savedCheckNet_ = InstallerSettings::Instance().IsCheckNet;
+    InstallerSettings::Instance().IsCheckNet = false;
+  }
+  void TearDown() override {
+    InstallerSettings::Instance().IsCheckNet = savedCheckNet_;
+    MainWindowStartUp::TearDown();
+  }
+  bool savedCheckNet_ = true;
+};
+
+TEST_F(MainWindowStarts, ASecondStartWhileTheFirstIsPendingStartsNothing) {
+  EarlierInstallationScope none(L"", L"");
+  TestSupport::ScratchDir dir(L"busy");
+  LogCapture log;
+  App::CMainWnd window;
+  ASSERT_NE(window.Create(nullptr, L"Brisolan", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0), nullptr);
+  EXPECT_TRUE(window.StartInstall(dir.Path(), true, true));
+  // The first start waits in the queue: a second click of any start button is refused.
+  EXPECT_FALSE(window.StartInstall(dir.Path(), false, false));
+  // The download fails here (no package): decline the retry, then close on the start page.
+  AppTest::LoopAction box([&]() {
+    HWND tip = AppTest::FindOwnWindow(L"NetworkTipWnd");
+    if (tip == nullptr) return false;
+    AppTest::ClickControl(tip, AppTest::FindControlIn(tip, L"cancelBtn"));
+    return true;
+  }, 30, 30000);
+  AppTest::LoopAction closer([&]() {
+    if (!box.Done() || AppTest::FindOwnWindow(L"NetworkTipWnd") != nullptr) return false;
+    window.Close(0);
+    return true;
+  }, 30, 40000);
+  window.ShowModal();
+  EXPECT_TRUE(box.Done());
+  EXPECT_EQ(log.Count({L"installation begins into " + dir.Path()}), 1u);
+  EXPECT_EQ(log.Count({L"requested (shortcuts 1 1)"}), 1u);
+}
+
+}  // namespace
