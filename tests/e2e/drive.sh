@@ -34,11 +34,13 @@ e2e_fail() {
 e2e_wait() {
   local limit=$E2E_LIMIT
   if [ "$1" = "--limit" ]; then limit=$2; shift 2; fi
-  local end=$((SECONDS + limit))
+  local end=$((SECONDS + limit)) begin=$EPOCHREALTIME
   until "$@"; do
     [ $SECONDS -lt $end ] || return 1
     sleep $E2E_POLL
   done
+  # E2E_VERBOSE=1 tells how long each wait took.
+  [ -z "${E2E_VERBOSE:-}" ] || echo "    waited $(echo "$EPOCHREALTIME - $begin" | bc) s: $*" >&2
 }
 
 # The id of the visible window with exactly that title (the newest when there are several).
