@@ -381,11 +381,22 @@ case_earlier_installation_open_software() {
   e2e_click "$E2E_BOX" wide.left   # "打开软件"
   check "exit code 0" exits_with 0
   check "the product runs" e2e_wait _product_runs
-  local pid
-  for pid in $(pgrep -f 'Tessmark.tessmark\.exe'); do kill "$pid" 2>/dev/null || true; done
+  end_products
   check "nothing downloaded" [ ! -e "$work/open.cmd" ]
 }
-_product_runs() { pgrep -f 'Tessmark.tessmark\.exe' >/dev/null; }
+# The stand-in product of this suite's prefix that runs (started by the installer or by a case);
+# products of other prefixes on this machine are none of its business.
+product_pids() {
+  local pid
+  for pid in $(pgrep -f 'Tessmark.tessmark\.exe'); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  done
+}
+_product_runs() { [ -n "$(product_pids)" ]; }
+end_products() {
+  local pid
+  for pid in $(product_pids); do kill "$pid" 2>/dev/null || true; done
+}
 
 case_reinstall_option_starts_at_once() {
   earlier_installation
@@ -447,8 +458,7 @@ case_product_running_at_start() {
   e2e_click "$E2E_BOX" box.closebtn
   check "the window closes" exits_with 0
   kill "$(cat "$work/product.pid")" 2>/dev/null || true
-  local pid
-  for pid in $(pgrep -f 'Tessmark.tessmark\.exe'); do kill "$pid" 2>/dev/null || true; done
+  end_products
 }
 
 # --- running them ---------------------------------------------------------------------------------
