@@ -185,8 +185,12 @@ UINT CGifAnimUI::GetFrameDelay(UINT frame) const {
 }
 
 void CGifAnimUI::PlayGif() {
-  // A single frame has nothing to step to: no timer runs for it.
-  if (playing_ || image_ == nullptr || frameCount_ < 2 || manager_ == nullptr) return;
+  // A single frame has nothing to step to, and an image without frame delays (the pages of a
+  // TIFF) is no animation: no timer runs for either.
+  if (playing_ || image_ == nullptr || frameCount_ < 2 || !hasDelayProperty_ ||
+      manager_ == nullptr) {
+    return;
+  }
   if (currentFrame_ >= frameCount_) currentFrame_ = 0;
   manager_->KillTimer(this, kFrameTimerId);
   playing_ = manager_->SetTimer(this, kFrameTimerId, GetFrameDelay(currentFrame_));

@@ -38,8 +38,8 @@ public:
   bool IsAutoSize() const { return autoSize_; }
   void SetAutoSize(bool autoSize) { autoSize_ = autoSize; }
 
-  // Starts stepping the frames from the current one; nothing without an image of two or more
-  // frames, or while playing.
+  // Starts stepping the frames from the current one; nothing while playing, or without an
+  // image of two or more frames that gives frame delays.
   void PlayGif();
   // Stops stepping and keeps the frame shown.
   void PauseGif();

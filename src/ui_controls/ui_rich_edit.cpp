@@ -10,6 +10,7 @@
 #include "ui_controls/ui_control_state.h"
 #include "ui_controls/ui_text_host.h"
 #include "ui_core/ui_attributes.h"
+#include "ui_core/ui_clamp.h"
 #include "ui_core/ui_manager.h"
 #include "ui_core/ui_render.h"
 #include "ui_core/ui_scrollbar.h"
@@ -52,13 +53,18 @@ bool IsFilteredEvent(const TInputEventUI& event) {
   }
 }
 
+// rc less the insets (from skin attributes: any size). An inset larger than the rectangle leaves
+// it empty at its top-left, never turned inside out.
 RECT Inset(RECT rc, const RECT& by) {
-  rc.left += by.left;
-  rc.top += by.top;
-  rc.right -= by.right;
-  rc.bottom -= by.bottom;
+  rc.left = AddClamped(rc.left, by.left);
+  rc.top = AddClamped(rc.top, by.top);
+  rc.right = std::max(SubClamped(rc.right, by.right), static_cast<int>(rc.left));
+  rc.bottom = std::max(SubClamped(rc.bottom, by.bottom), static_cast<int>(rc.top));
   return rc;
 }
+
+int Width(const RECT& rc) { return SubClamped(rc.right, rc.left); }
+int Height(const RECT& rc) { return SubClamped(rc.bottom, rc.top); }
 
 bool Meets(const RECT& a, const RECT& b) {
   RECT unused;
@@ -216,7 +222,9 @@ void CRichEditUI::SetTextColor(DWORD argb) {
 }
 
 void CRichEditUI::SetTextPadding(RECT padding) {
-  textPadding_ = padding;
+  // Negative widths count as 0: the text never spills over the control.
+  textPadding_ = RECT{std::max(padding.left, 0L), std::max(padding.top, 0L),
+                      std::max(padding.right, 0L), std::max(padding.bottom, 0L)};
   Invalidate();
 }
 
@@ -292,14 +300,14 @@ void CRichEditUI::DoInit() {
 RECT CRichEditUI::WithTextPadding(RECT rc) const { return Inset(rc, textPadding_); }
 
 RECT CRichEditUI::GetViewRect() const {
-  RECT view = Inset(itemRect_, inset_);
+  RECT bars = {0, 0, 0, 0};
   if (verticalScrollBar_ != nullptr && verticalScrollBar_->IsVisible()) {
-    view.right -= verticalScrollBar_->GetFixedWidth();
+    bars.right = verticalScrollBar_->GetFixedWidth();
   }
   if (horizontalScrollBar_ != nullptr && horizontalScrollBar_->IsVisible()) {
-    view.bottom -= horizontalScrollBar_->GetFixedHeight();
+    bars.bottom = horizontalScrollBar_->GetFixedHeight();
   }
-  return view;
+  return Inset(Inset(itemRect_, inset_), bars);
 }
 
 LONG CRichEditUI::NaturalHeight(int width) const {
@@ -342,20 +350,19 @@ void CRichEditUI::PlaceOnce(RECT rc, bool needInvalidate) {
   const bool verticalShown = vertical != nullptr && vertical->IsVisible();
   if (verticalShown) {
     const int position = vertical->GetScrollPos();
-    work.top -= position;
-    work.bottom -= position;
-    work.bottom += vertical->GetScrollRange();
-    work.right -= vertical->GetFixedWidth();
-    view.right -= vertical->GetFixedWidth();
+    work.top = SubClamped(work.top, position);
+    work.bottom = AddClamped(SubClamped(work.bottom, position), vertical->GetScrollRange());
+    work.right = SubClamped(work.right, vertical->GetFixedWidth());
+    view.right = SubClamped(view.right, vertical->GetFixedWidth());
   }
   if (horizontal != nullptr && horizontal->IsVisible()) {
     const int position = horizontal->GetScrollPos();
-    work.left -= position;
-    work.right -= position;
-    work.right += horizontal->GetScrollRange();
-    work.bottom -= horizontal->GetFixedHeight();
-    view.bottom -= horizontal->GetFixedHeight();
+    work.left = SubClamped(work.left, position);
+    work.right = AddClamped(SubClamped(work.right, position), horizontal->GetScrollRange());
+    work.bottom = SubClamped(work.bottom, horizontal->GetFixedHeight());
+    view.bottom = SubClamped(view.bottom, horizontal->GetFixedHeight());
   }
+  view = Inset(view, RECT{0, 0, 0, 0});  // bars wider than the control leave an empty view
 
   if (host_ != nullptr) {
     const RECT client = WithTextPadding(view);
@@ -363,9 +370,8 @@ void CRichEditUI::PlaceOnce(RECT rc, bool needInvalidate) {
     if (verticalShown && (!vertical->IsVisible() || verticalBarFixing_)) {
       // The services hid the bar of a text that still outgrows the view: the control keeps it.
       const RECT padded = WithTextPadding(work);
-      const LONG height =
-          NaturalHeight(padded.right - padded.left + vertical->GetFixedWidth());
-      if (height > padded.bottom - padded.top) {
+      const LONG height = NaturalHeight(AddClamped(Width(padded), vertical->GetFixedWidth()));
+      if (height > Height(padded)) {
         vertical->SetVisible(true);
         vertical->SetScrollPos(0);
         verticalBarFixing_ = true;
@@ -377,12 +383,13 @@ void CRichEditUI::PlaceOnce(RECT rc, bool needInvalidate) {
   }
 
   if (vertical != nullptr && vertical->IsVisible()) {
-    vertical->SetPos(RECT{view.right, view.top, view.right + vertical->GetFixedWidth(), view.bottom},
-                     false);
+    vertical->SetPos(
+        RECT{view.right, view.top, AddClamped(view.right, vertical->GetFixedWidth()), view.bottom},
+        false);
   }
   if (horizontal != nullptr && horizontal->IsVisible()) {
     horizontal->SetPos(
-        RECT{view.left, view.bottom, view.right, view.bottom + horizontal->GetFixedHeight()},
+        RECT{view.left, view.bottom, view.right, AddClamped(view.bottom, horizontal->GetFixedHeight())},
         false);
   }
 
@@ -393,11 +400,13 @@ void CRichEditUI::PlaceOnce(RECT rc, bool needInvalidate) {
       SetFloatPos(i);
       continue;
     }
-    int width = std::max(static_cast<int>(work.right - work.left), child->GetMinWidth());
+    int width = std::max(Width(work), child->GetMinWidth());
     width = std::min(width, child->GetMaxWidth());
-    int height = std::max(static_cast<int>(work.bottom - work.top), child->GetMinHeight());
+    int height = std::max(Height(work), child->GetMinHeight());
     height = std::min(height, child->GetMaxHeight());
-    child->SetPos(RECT{work.left, work.top, work.left + width, work.top + height}, false);
+    child->SetPos(
+        RECT{work.left, work.top, AddClamped(work.left, width), AddClamped(work.top, height)},
+        false);
   }
 }
 
@@ -633,9 +642,9 @@ bool CRichEditUI::DoPaint(HDC hDC, const RECT& paint, CControlUI* stop) {
                                      nullptr, &update, nullptr, 0, TXTVIEW_ACTIVE);
     if (verticalBarFixing_ && verticalScrollBar_ != nullptr) {
       const LONG height =
-          NaturalHeight(client.right - client.left + verticalScrollBar_->GetFixedWidth());
+          NaturalHeight(AddClamped(Width(client), verticalScrollBar_->GetFixedWidth()));
       // The text fits again: the next layout lets the bar go.
-      if (height >= 0 && client.bottom - client.top >= height) NeedUpdate();
+      if (height >= 0 && Height(client) >= height) NeedUpdate();
     }
   }
 

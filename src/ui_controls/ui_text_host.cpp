@@ -4,6 +4,7 @@
 #include <new>
 
 #include "ui_controls/ui_rich_edit.h"
+#include "ui_core/ui_clamp.h"
 #include "ui_core/ui_manager.h"
 #include "ui_core/ui_scrollbar.h"
 
@@ -226,9 +227,9 @@ void CTxtWinHost::SetClientRect(const RECT* rc) {
   clientRect_ = *rc;
   CWindowManagerUI* manager = owner_->GetManager();
   const HDC dc = manager != nullptr ? manager->GetPaintDC() : nullptr;
-  extent_.cx = ::MulDiv(clientRect_.right - clientRect_.left, kHimetricPerInch,
+  extent_.cx = ::MulDiv(SubClamped(clientRect_.right, clientRect_.left), kHimetricPerInch,
                         DevicePixelsPerInch(dc, LOGPIXELSX));
-  extent_.cy = ::MulDiv(clientRect_.bottom - clientRect_.top, kHimetricPerInch,
+  extent_.cy = ::MulDiv(SubClamped(clientRect_.bottom, clientRect_.top), kHimetricPerInch,
                         DevicePixelsPerInch(dc, LOGPIXELSY));
   if (services_ != nullptr) {
     services_->OnTxPropertyBitsChange(TXTBIT_VIEWINSETCHANGE, TXTBIT_VIEWINSETCHANGE);
@@ -273,10 +274,10 @@ WINBOOL CTxtWinHost::TxSetScrollRange(INT bar, LONG minPos, INT maxPos, WINBOOL 
   long long view = 0;
   if (bar == SB_VERT) {
     scrollBar = owner_->GetVerticalScrollBar();
-    view = clientRect_.bottom - clientRect_.top;
+    view = static_cast<long long>(clientRect_.bottom) - clientRect_.top;
   } else if (bar == SB_HORZ) {
     scrollBar = owner_->GetHorizontalScrollBar();
-    view = clientRect_.right - clientRect_.left;
+    view = static_cast<long long>(clientRect_.right) - clientRect_.left;
   }
   if (scrollBar == nullptr) return TRUE;
   const long long range = static_cast<long long>(maxPos) - minPos - view;
@@ -475,8 +476,9 @@ HRESULT CTxtWinHost::TxNotify(DWORD code, void* data) {
   if (code == EN_REQUESTRESIZE) {
     const auto* request = static_cast<const REQRESIZE*>(data);
     if (request == nullptr) return S_OK;
-    const RECT rc = {clientRect_.left, clientRect_.top, clientRect_.left + request->rc.right,
-                     clientRect_.top + request->rc.bottom};
+    const RECT rc = {clientRect_.left, clientRect_.top,
+                     AddClamped(clientRect_.left, request->rc.right),
+                     AddClamped(clientRect_.top, request->rc.bottom)};
     SetClientRect(&rc);
     return S_OK;
   }

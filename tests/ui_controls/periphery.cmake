@@ -4,13 +4,15 @@
 find_program(TESSMARK_IMAGEMAGICK_CONVERT NAMES convert-im6.q16 convert-im6 convert REQUIRED)
 set(_periphery_data ${PROJECT_BINARY_DIR}/testdata/periphery)
 add_custom_command(
-  OUTPUT ${_periphery_data}/animated.gif ${_periphery_data}/single.gif ${_periphery_data}/gifskin.zip
+  OUTPUT ${_periphery_data}/animated.gif ${_periphery_data}/single.gif ${_periphery_data}/pages.tif
+         ${_periphery_data}/gifskin.zip ${_periphery_data}/gifskin.7z
   COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/richedit/make_gifs.sh ${TESSMARK_IMAGEMAGICK_CONVERT}
           ${_periphery_data}
   DEPENDS ${CMAKE_CURRENT_LIST_DIR}/richedit/make_gifs.sh
   COMMENT "Making the animated GIF fixtures")
 add_custom_target(periphery_fixtures DEPENDS ${_periphery_data}/animated.gif
-                  ${_periphery_data}/single.gif ${_periphery_data}/gifskin.zip)
+                  ${_periphery_data}/single.gif ${_periphery_data}/pages.tif
+                  ${_periphery_data}/gifskin.zip ${_periphery_data}/gifskin.7z)
 
 tessmark_add_test(ui_periphery_controls_tests
   SOURCES
@@ -22,3 +24,7 @@ tessmark_add_test(ui_periphery_controls_tests
   LIBS skinui_controls ui_test_support test_support)
 target_include_directories(ui_periphery_controls_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/installer)
 add_dependencies(ui_periphery_controls_tests periphery_fixtures)
+# The rich edit, the picker and the layered caret need this process to hold the keyboard focus:
+# other tests that take it must not run at the same time on the same display.
+tessmark_test_name(_periphery_test ui_periphery_controls_tests)
+set_tests_properties(${_periphery_test} PROPERTIES RESOURCE_LOCK tessmark_keyboard_focus)

@@ -142,8 +142,9 @@ TEST(DateTimeTest, FocusOpensThePickerOverTheFieldWithItsDate) {
 }
 
 TEST(DateTimeTest, DateSetInThePickerComesBackWhenItCloses) {
-  enum class Away { FocusOtherControl, ClickOnButton, FocusTheWindow };
-  for (const Away away : {Away::FocusOtherControl, Away::ClickOnButton, Away::FocusTheWindow}) {
+  enum class Away { FocusOtherControl, ClickOnButton, FocusTheWindow, FocusAnotherWindow };
+  for (const Away away : {Away::FocusOtherControl, Away::ClickOnButton, Away::FocusTheWindow,
+                          Away::FocusAnotherWindow}) {
     DateWindow w;
     w.field->SetTime(Date(2023, 5, 17));
     w.Attach();
@@ -164,6 +165,13 @@ TEST(DateTimeTest, DateSetInThePickerComesBackWhenItCloses) {
       case Away::FocusTheWindow:
         ::SetFocus(w.window.hwnd());
         break;
+      case Away::FocusAnotherWindow: {
+        TestSupport::TestHostWindow other(100, 100, 600, 100);
+        ::SetForegroundWindow(other.hwnd());
+        ::SetFocus(other.hwnd());
+        EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(picker); }));
+        break;
+      }
     }
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(picker); })) << static_cast<int>(away);
     EXPECT_EQ(w.field->GetNativeWindow(), nullptr);
@@ -265,6 +273,78 @@ TEST(DateTimeTest, SkinBuildsTheDateField) {
   SkinUI::CControlUI* date = host.manager().FindControl(L"date");
   ASSERT_NE(date, nullptr);
   EXPECT_EQ(std::wstring(date->GetClass()), L"DateTime");
+}
+
+TEST(DateTimeTest, PickerOpensOnlyForAFieldThatTakesTheInput) {
+  const struct {
+    const char* name;
+    bool enabled;
+    bool mouse;
+    bool opensOnFocus;
+    bool opensOnClick;
+  } cases[] = {
+      {"enabled", true, true, true, true},
+      {"disabled", false, true, false, false},
+      {"mouse off", true, false, true, false},  // the keyboard still reaches it
+  };
+  for (const auto& c : cases) {
+    DateWindow w;
+    w.Attach();
+    w.field->SetEnabled(c.enabled);
+    w.field->SetMouseEnabled(c.mouse);
+    SkinUI::TInputEventUI focus;
+    focus.type = SkinUI::kEventSetFocus;
+    w.field->Event(focus);
+    const HWND picker = w.field->GetNativeWindow();
+    EXPECT_EQ(picker != nullptr, c.opensOnFocus) << c.name;
+    if (picker != nullptr) {
+      ::SetFocus(w.window.hwnd());
+      ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(picker); })) << c.name;
+    }
+    // A click on a field that already holds the focus opens the picker again.
+    SkinUI::TInputEventUI click;
+    click.type = SkinUI::kEventButtonDown;
+    click.mousePoint = ControlsWindow::Centre(w.field);
+    w.field->Event(click);
+    EXPECT_EQ(w.field->GetNativeWindow() != nullptr, c.opensOnClick) << c.name;
+  }
+}
+
+TEST(DateTimeTest, WheelOverTheOpenPickerLeavesTheListWhereItIs) {
+  for (const bool open : {false, true}) {
+    DateWindow w;
+    w.window.root()->SetAttribute(L"vscrollbar", L"true");
+    w.window.Add(new SkinUI::CControlUI(), 100, 800, L"filler");
+    w.Attach();
+    SkinUI::CScrollBarUI* bar = w.window.root()->GetVerticalScrollBar();
+    ASSERT_TRUE(bar != nullptr && bar->IsVisible());
+    if (open) {
+      ASSERT_NE(w.Open(), nullptr);
+    }
+    SkinUI::TInputEventUI wheel;
+    wheel.type = SkinUI::kEventScrollWheel;
+    wheel.wParam = MAKEWPARAM(SB_LINEDOWN, 0);  // what the manager makes of a notch down
+    wheel.mousePoint = ControlsWindow::Centre(w.field);
+    w.field->Event(wheel);
+    EXPECT_EQ(bar->GetScrollPos() > 0, !open) << (open ? "open" : "closed");
+  }
+}
+
+TEST(DateTimeTest, OpenPickerIsTheWindowsNativeChildUntilItCloses) {
+  for (const bool layered : {false, true}) {
+    DateWindow w;
+    if (layered) w.window.manager().SetLayered(true);
+    w.Attach();
+    const HWND picker = w.Open();
+    ASSERT_NE(picker, nullptr) << layered;
+    // Known already: the manager refuses to take it a second time.
+    EXPECT_FALSE(w.window.manager().AddNativeWindow(w.field, picker)) << layered;
+    const RECT placed = w.window.manager().GetNativeWindowRect(picker);
+    EXPECT_TRUE(::EqualRect(&placed, &w.field->GetPos())) << layered;
+    ::SetFocus(w.window.hwnd());
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(picker); })) << layered;
+    EXPECT_FALSE(w.window.manager().RemoveNativeWindow(picker)) << layered << ": forgotten";
+  }
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // The animated GIF in a real window, with GIFs made at build time by ImageMagick: four 16 x 16
-// frames red (100 ms), green (300 ms), blue (delay 0) and yellow (50 ms), and a single magenta
-// frame. The frame shown after each timer tick is read back from paints into 32-bit DIBs.
+// frames red (100 ms), green (300 ms), blue (delay 0) and yellow (50 ms), a single magenta
+// frame, and a two-page TIFF (cyan, white) without frame delays. The frame shown after each
+// timer tick is read back from paints into 32-bit DIBs.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "controls_fixture.h"
 #include "periphery_fixture.h"
@@ -29,11 +31,13 @@ std::wstring FixtureDir() { return TestSupport::TestDataDir() + L"\\periphery\\"
 // The skin folder (and archive) the GIFs load from, set for one test and cleared after it.
 class SkinFolder {
 public:
-  explicit SkinFolder(const wchar_t* archive = L"") {
+  explicit SkinFolder(const wchar_t* archive = L"", bool is7z = false) {
     CWindowManagerUI::SetResourcePath(FixtureDir().c_str());
     CWindowManagerUI::SetResourceZip(archive);
+    CWindowManagerUI::SetResourceArchive7z(is7z);
   }
   ~SkinFolder() {
+    CWindowManagerUI::SetResourceArchive7z(false);
     CWindowManagerUI::SetResourceZip(L"");
     CWindowManagerUI::SetResourcePath(L"");
   }
@@ -50,6 +54,15 @@ struct GifWindow {
       : gif(window.Add(new CGifAnimUI(), 40, 40, L"anim")) {
     gif->SetAttribute(L"bkimage", image);
     if (autoplay != nullptr) gif->SetAttribute(L"autoplay", autoplay);
+  }
+  // Attached, on the first frame with its timer just started. Attaching pumps the window's
+  // messages: on a busy machine a frame timer may have fired in it already. Nothing pumps
+  // afterwards until a test waits.
+  void AttachAtFirstFrame() {
+    window.Attach();
+    if (!gif->IsPlaying()) return;
+    gif->StopGif();
+    gif->PlayGif();
   }
   // The colour painted at the centre of the control (0xRRGGBB).
   uint32_t Shown() {
@@ -85,7 +98,7 @@ TEST(GifAnimTest, LoadsTheFramesAndTheirDelaysAndPlays) {
 TEST(GifAnimTest, EachTickShowsTheNextFrame) {
   SkinFolder skin;
   GifWindow w(L"animated.gif");
-  w.window.Attach();
+  w.AttachAtFirstFrame();
   ASSERT_EQ(w.gif->GetFrameCount(), 4u);
   const uint32_t frames[] = {kRed, kGreen, kBlue, kYellow, kRed, kGreen};
   for (size_t i = 0; i < sizeof(frames) / sizeof(frames[0]); ++i) {
@@ -93,31 +106,6 @@ TEST(GifAnimTest, EachTickShowsTheNextFrame) {
     EXPECT_EQ(Hex(w.Shown()), Hex(frames[i])) << "after " << i << " ticks";
     w.Tick();
     EXPECT_TRUE(w.gif->IsPlaying());
-  }
-}
-
-TEST(GifAnimTest, TheWindowTimerStepsTheFrames) {
-  SkinFolder skin;
-  GifWindow w(L"animated.gif");
-  w.window.Attach();
-  ASSERT_TRUE(w.gif->IsPlaying());
-  // Real timers: frame 0 stays 100 ms, frame 1 300 ms. Each wait ends when the frame changes.
-  std::vector<UINT> seen;
-  std::vector<DWORD> took;
-  DWORD start = ::GetTickCount();
-  for (UINT frame = 1; frame <= 4; ++frame) {
-    const UINT wanted = frame % 4;
-    ASSERT_TRUE(TestSupport::PumpUntil([&] { return w.gif->GetCurrentFrame() == wanted; }, 5000))
-        << "frame " << wanted;
-    const DWORD now = ::GetTickCount();
-    took.push_back(now - start);
-    start = now;
-    seen.push_back(w.gif->GetCurrentFrame());
-  }
-  EXPECT_EQ(seen, (std::vector<UINT>{1, 2, 3, 0}));
-  // Figures only: how long each frame stayed under this Wine (100, 300, 100, 50 ms asked).
-  for (size_t i = 0; i < took.size(); ++i) {
-    ::testing::Test::RecordProperty("frame" + std::to_string(i) + "_ms", static_cast<int>(took[i]));
   }
 }
 
@@ -154,7 +142,7 @@ TEST(GifAnimTest, WithoutAutoplayTheFirstFrameStaysUntilShownAgain) {
 TEST(GifAnimTest, PauseKeepsTheFrameStopGoesBackToTheFirst) {
   SkinFolder skin;
   GifWindow w(L"animated.gif");
-  w.window.Attach();
+  w.AttachAtFirstFrame();
   w.Tick();
   w.Tick();
   EXPECT_EQ(Hex(w.Shown()), Hex(kBlue));
@@ -174,7 +162,7 @@ TEST(GifAnimTest, PauseKeepsTheFrameStopGoesBackToTheFirst) {
 TEST(GifAnimTest, HidingStopsTheAnimation) {
   SkinFolder skin;
   GifWindow w(L"animated.gif");
-  w.window.Attach();
+  w.AttachAtFirstFrame();
   w.Tick();
   w.gif->SetVisible(false);
   EXPECT_FALSE(w.gif->IsPlaying());
@@ -185,11 +173,15 @@ TEST(GifAnimTest, HidingStopsTheAnimation) {
 TEST(GifAnimTest, SameNameChangesNothingANewNameUnloadsAndLoadsAtThePaint) {
   SkinFolder skin;
   GifWindow w(L"animated.gif");
-  w.window.Attach();
+  w.AttachAtFirstFrame();
   w.Tick();
-  w.gif->SetBkImage(L"animated.gif");
-  EXPECT_TRUE(w.gif->IsPlaying());
-  EXPECT_EQ(w.gif->GetCurrentFrame(), 1u);
+  for (const wchar_t* same : {L"animated.gif", static_cast<const wchar_t*>(nullptr)}) {
+    w.gif->SetBkImage(same);
+    EXPECT_TRUE(w.gif->IsPlaying());
+    EXPECT_TRUE(w.gif->IsLoaded());
+    EXPECT_EQ(w.gif->GetCurrentFrame(), 1u);
+  }
+  EXPECT_EQ(std::wstring(w.gif->GetBkImage().GetData()), L"animated.gif");
 
   w.gif->SetAttribute(L"bkimage", L"single.gif");
   EXPECT_FALSE(w.gif->IsPlaying());
@@ -201,11 +193,11 @@ TEST(GifAnimTest, SameNameChangesNothingANewNameUnloadsAndLoadsAtThePaint) {
 }
 
 TEST(GifAnimTest, LoadsFromTheSkinArchiveAndFromAPlainPath) {
-  {
-    SkinFolder skin(L"gifskin.zip");
+  for (const bool is7z : {false, true}) {
+    SkinFolder skin(is7z ? L"gifskin.7z" : L"gifskin.zip", is7z);
     GifWindow w(L"anim.gif");
-    w.window.Attach();
-    ASSERT_TRUE(w.gif->IsLoaded()) << "an item of the skin archive";
+    w.AttachAtFirstFrame();
+    ASSERT_TRUE(w.gif->IsLoaded()) << "an item of the skin archive, 7z " << is7z;
     EXPECT_EQ(w.gif->GetFrameCount(), 4u);
     EXPECT_EQ(Hex(w.Shown()), Hex(kRed));
   }
@@ -231,22 +223,35 @@ TEST(GifAnimTest, AutosizeTakesTheImageSize) {
   EXPECT_EQ(w.gif->GetFixedHeight(), 16);
 }
 
-TEST(GifAnimTest, MissingEmptyOrUndecodableImageLeavesTheControlEmpty) {
+TEST(GifAnimTest, MissingEmptyUndecodableOrMalformedImageLeavesTheControlEmpty) {
   TestSupport::ScratchDir dir(L"gif");
   ASSERT_TRUE(TestSupport::WriteBytes(dir.File(L"text.gif"), "GIF89a but not really"));
   ASSERT_TRUE(TestSupport::WriteBytes(dir.File(L"empty.gif"), ""));
-  const std::wstring names[] = {L"missing.gif", dir.File(L"text.gif"), dir.File(L"empty.gif"),
-                                L""};
+  const std::wstring names[] = {
+      L"missing.gif",
+      dir.File(L"text.gif"),
+      dir.File(L"empty.gif"),
+      L"",
+      std::wstring(5000, L'a') + L".gif",  // longer than any path
+      L"a|b?c*.gif",                       // characters no file name has
+      FixtureDir(),                        // a folder
+      L"..\\..\\..\\..\\..\\..\\..\\nothing.gif",
+      L"\\\\?\\",
+  };
   SkinFolder skin;
   for (const std::wstring& name : names) {
+    const std::string label = TestSupport::ToUtf8(name.substr(0, 60));
     GifWindow w(name.c_str());
     w.window.Attach();
-    EXPECT_FALSE(w.gif->IsLoaded()) << TestSupport::ToUtf8(name);
+    EXPECT_FALSE(w.gif->IsLoaded()) << label;
     EXPECT_FALSE(w.gif->IsPlaying());
     EXPECT_FALSE(w.TimerWasRunning());
-    EXPECT_EQ(Hex(w.Shown()), Hex(0x404040)) << "nothing painted";
+    EXPECT_EQ(Hex(w.Shown()), Hex(0x404040)) << "nothing painted: " << label;
     w.Tick();  // a stray tick changes nothing
     EXPECT_EQ(w.gif->GetCurrentFrame(), 0u);
+    // A name that failed is not read again at every paint, but a new one is.
+    w.gif->SetBkImage(L"single.gif");
+    EXPECT_EQ(Hex(w.Shown()), Hex(kMagenta)) << label;
   }
 }
 
@@ -270,6 +275,99 @@ TEST(GifAnimTest, SkinBuildsGifAnimByItsExactName) {
   SkinUI::CControlUI* lower = host.manager().FindControl(L"lower");
   EXPECT_TRUE(lower == nullptr || lower->GetInterface(L"GifAnim") == nullptr)
       << "the element name is matched with its case";
+}
+
+// The window's timer messages, each with the time it came and the frame shown until then. The
+// window sees a tick before the control steps: the next tick cannot come before the delay the
+// control then asks for, however late this process runs.
+class FrameTicks : public SkinUI::IMessageFilterUI {
+public:
+  explicit FrameTicks(CGifAnimUI* gif) : gif_(gif) {}
+  LRESULT MessageHandler(UINT message, WPARAM wParam, LPARAM /*lParam*/,
+                         bool& /*handled*/) override {
+    if (message != WM_TIMER || wParam == SkinUI::kLayeredTimerId) return 0;
+    // Another timer of the window leaves the frame as it was: only the last tick before a frame
+    // changes is the frame's own.
+    const UINT frame = gif_->GetCurrentFrame();
+    if (!frames.empty() && frames.back() == frame) {
+      times.back() = ::GetTickCount();
+    } else {
+      times.push_back(::GetTickCount());
+      frames.push_back(frame);
+    }
+    return 0;
+  }
+  std::vector<DWORD> times;
+  std::vector<UINT> frames;
+
+private:
+  CGifAnimUI* gif_;
+};
+
+TEST(GifAnimTest, TheWindowTimerStepsTheFramesNoneBeforeItsDelay) {
+  SkinFolder skin;
+  GifWindow w(L"animated.gif");
+  FrameTicks ticks(w.gif);
+  w.window.manager().AddMessageFilter(&ticks);
+  w.window.Attach();
+  ASSERT_TRUE(w.gif->IsPlaying());
+  const bool ticked = TestSupport::PumpUntil([&] { return ticks.times.size() >= 6; }, 10000);
+  w.window.manager().RemoveMessageFilter(&ticks);
+  ASSERT_TRUE(ticked);
+  // Real timers: a frame may stay longer than its delay on a busy machine, never shorter (the
+  // margin is the tick count's step).
+  constexpr DWORD kMarginMs = 16;
+  for (size_t i = 1; i < ticks.times.size(); ++i) {
+    const UINT frame = ticks.frames[i];
+    EXPECT_EQ(frame, (ticks.frames[i - 1] + 1) % 4) << "tick " << i;
+    const DWORD stayed = ticks.times[i] - ticks.times[i - 1];
+    EXPECT_GE(stayed + kMarginMs, w.gif->GetFrameDelay(frame)) << "frame " << frame;
+    // Figures only: how long each frame stayed under this Wine.
+    ::testing::Test::RecordProperty("tick" + std::to_string(i) + "_frame" + std::to_string(frame) +
+                                        "_ms",
+                                    static_cast<int>(stayed));
+  }
+}
+
+TEST(GifAnimTest, MultiPageImageWithoutDelaysIsNotPlayed) {
+  SkinFolder skin;
+  GifWindow w(L"pages.tif");
+  w.window.Attach();
+  ASSERT_TRUE(w.gif->IsLoaded()) << "GDI+ reads the TIFF";
+  EXPECT_EQ(w.gif->GetFrameCount(), 2u);
+  EXPECT_FALSE(w.gif->IsPlaying());
+  w.gif->SetVisible(false);
+  w.gif->SetVisible(true);
+  w.gif->PlayGif();
+  EXPECT_FALSE(w.gif->IsPlaying()) << "no frame delays: nothing to time the frames by";
+  EXPECT_FALSE(w.TimerWasRunning());
+  EXPECT_EQ(Hex(w.Shown()), Hex(0x00FFFF)) << "the first page";
+}
+
+TEST(GifAnimTest, EventsOtherThanItsFrameTimerAreIgnored) {
+  SkinFolder skin;
+  GifWindow w(L"animated.gif");
+  w.gif->SetContextMenuEnabled(true);  // the base control would send "menu"
+  w.AttachAtFirstFrame();
+  const struct {
+    SkinUI::EventTypeUI type;
+    WPARAM wParam;
+  } cases[] = {
+      {SkinUI::kEventTimer, 7},  // a timer of some other id
+      {SkinUI::kEventContextMenu, 0},
+      {SkinUI::kEventButtonDown, 0},
+      {SkinUI::kEventScrollWheel, SB_LINEDOWN},
+  };
+  for (const auto& c : cases) {
+    SkinUI::TInputEventUI event;
+    event.type = c.type;
+    event.wParam = c.wParam;
+    event.mousePoint = ControlsWindow::Centre(w.gif);
+    w.gif->Event(event);
+    EXPECT_EQ(w.gif->GetCurrentFrame(), 0u) << c.type;
+  }
+  TestSupport::PumpPending();
+  EXPECT_TRUE(w.window.recorder().Types(L"anim").empty()) << "no \"timer\" or \"menu\" notification";
 }
 
 }  // namespace
