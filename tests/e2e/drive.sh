@@ -184,6 +184,7 @@ e2e_near() {
 # start and finish pages, and that of the custom page's.
 E2E_BLUE="43 101 236"
 E2E_WHITE="255 255 255"
+E2E_TITLE_BLUE="87 145 247"   # the title bar's background where the close button was
 E2E_PAGE_SAMPLES=(560,312 582,18 30,362 210,284 210,322)
 e2e_page_of_shot() {
   e2e_page_of_samples "$(e2e_pixels "$1" "${E2E_PAGE_SAMPLES[@]}")"
@@ -194,7 +195,7 @@ e2e_page_now() {
 e2e_page_of_samples() {
   local s=()
   mapfile -t s <<<"$1"
-  if ! e2e_near "${s[1]}" "$E2E_WHITE" && ! e2e_near "${s[3]}" "$E2E_BLUE"; then
+  if e2e_near "${s[1]}" "$E2E_TITLE_BLUE" && ! e2e_near "${s[3]}" "$E2E_BLUE"; then
     echo progress
   elif e2e_near "${s[2]}" "$E2E_BLUE" && e2e_near "${s[3]}" "$E2E_BLUE"; then
     echo start
