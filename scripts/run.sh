@@ -84,6 +84,8 @@ e2e_wait_exit
 echo "installer exit code: $E2E_RC"
 echo "requests to the package server:"
 sed 's/^/  /' "$demo/requests.log"
-grep -aoE 'installation begins into .*' "$E2E_LOG" | tr -d '\r' | sed 's/\\n"$//; s/^/  /' || true
+# The installer's own log (Wine writes its debugger output with escapes): where it installed.
+grep -a 'OutputDebugStringA' "$E2E_LOG" | grep -aoE 'installation begins into .*' \
+  | sed 's/\\r\\n"$//; s/\\\\/\\/g; s/^/  /' || true
 if [ -n "$headless" ]; then echo "screenshots of each page: $shots"; fi
 exit "$E2E_RC"
