@@ -56,6 +56,8 @@ echo "package server: $url"
 # A fresh machine: no earlier installation in the registry of this prefix.
 "$TESSMARK_WINE" reg delete 'HKCU\Software\ZorViSoft\Tessmark' /f >/dev/null 2>&1 || true
 
+_bar_has_fill() { e2e_near "$(e2e_window_pixels "$1" 60,312)" "68 131 245"; }
+
 E2E_LOG="$demo/installer.log"
 e2e_start_installer "$installer" "-downloadurl=$url" "$@"
 
@@ -75,6 +77,8 @@ else
   e2e_wait_page "$main" start
   e2e_click "$main" defaultInstallBtn
   e2e_wait_page "$main" progress
+  # The bar once the download has filled some of it (best effort: a fast machine may be past it).
+  e2e_wait --limit 10 _bar_has_fill "$main" || true
   e2e_shot "$main" "$shots/3-progress.png"
   e2e_wait_page "$main" finish
   e2e_shot "$main" "$shots/4-finish.png"
