@@ -19,7 +19,9 @@
 #include "engine/system/registry.h"
 #include "log_capture.h"
 #include "test_support.h"
+#include "engine/status.h"
 #include "ui_controls/ui_edit.h"
+#include "ui_controls/ui_progress.h"
 #include "ui_core/ui_tab_layout.h"
 
 namespace {
@@ -327,6 +329,45 @@ TEST_F(MainWindowStarts, ASecondStartWhileTheFirstIsPendingStartsNothing) {
   EXPECT_TRUE(box.Done());
   EXPECT_EQ(log.Count({L"installation begins into " + dir.Path()}), 1u);
   EXPECT_EQ(log.Count({L"requested (shortcuts 1 1)"}), 1u);
+}
+
+int BarValue(App::CMainWnd& window) {
+  SkinUI::CControlUI* bar = window.GetManager().FindControl(L"installPrg");
+  if (bar == nullptr) return -1;
+  return static_cast<SkinUI::CProgressUI*>(bar->GetInterface(L"Progress"))->GetValue();
+}
+
+TEST_F(MainWindowStarts, ANewAttemptStartsTheInstallersShareOfTheBarFromNothing) {
+  EarlierInstallationScope none(L"", L"");
+  TestSupport::ScratchDir dir(L"fraction");
+  App::CMainWnd window;
+  ASSERT_NE(window.Create(nullptr, L"Brisolan", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0), nullptr);
+  // An earlier attempt whose installer got to the end of its share.
+  window.PostStatus(IST_CODE_PROGRESS, 1.0, L"");
+  ASSERT_TRUE(window.StartInstall(dir.Path(), true, true));
+  // The new attempt has begun once its download failed (no package here); its installer's
+  // first report then shows 74 % (0.15 of the remaining 30 %), not the earlier attempt's 100 %.
+  int shown = -1;
+  AppTest::LoopAction box([&]() {
+    HWND tip = AppTest::FindOwnWindow(L"NetworkTipWnd");
+    if (tip == nullptr) return false;
+    if (shown < 0) {
+      window.PostStatus(IST_CODE_PROGRESS, 0.0, L"");
+      shown = 0;
+      return false;
+    }
+    shown = BarValue(window);
+    AppTest::ClickControl(tip, AppTest::FindControlIn(tip, L"cancelBtn"));
+    return true;
+  }, 30, 30000);
+  AppTest::LoopAction closer([&]() {
+    if (!box.Done() || AppTest::FindOwnWindow(L"NetworkTipWnd") != nullptr) return false;
+    window.Close(0);
+    return true;
+  }, 30, 40000);
+  window.ShowModal();
+  EXPECT_TRUE(box.Done());
+  EXPECT_EQ(shown, 74);
 }
 
 }  // namespace
