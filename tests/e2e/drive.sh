@@ -40,7 +40,7 @@ e2e_wait() {
     sleep $E2E_POLL
   done
   # E2E_VERBOSE=1 tells how long each wait took.
-  [ -z "${E2E_VERBOSE:-}" ] || echo "    waited $(echo "$EPOCHREALTIME - $begin" | bc) s: $*" >&2
+  [ -z "${E2E_VERBOSE:-}" ] || echo "    waited $(awk "BEGIN { print $EPOCHREALTIME - $begin }") s: $*" >&2
 }
 
 # The id of the visible window with exactly that title (the newest when there are several).
