@@ -387,11 +387,10 @@ case_earlier_installation_open_software() {
 # The stand-in product of this suite's prefix that runs (started by the installer or by a case);
 # products of other prefixes on this machine are none of its business.
 product_pids() {
-  local dir pid
-  for dir in /proc/[0-9]*; do
-    pid=${dir#/proc/}
-    tr '\0' ' ' 2>/dev/null <"$dir/cmdline" | grep -q 'Tessmark.tessmark\.exe' || continue
-    tr '\0' '\n' 2>/dev/null <"$dir/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  local file dir
+  for file in $(grep -las 'Tessmark.tessmark\.exe' /proc/[0-9]*/cmdline); do
+    dir=${file%/cmdline}
+    grep -qszx "WINEPREFIX=$WINEPREFIX" "$dir/environ" && echo "${dir#/proc/}"
   done 2>/dev/null  # a process may end while it is looked at
 }
 _product_runs() { [ -n "$(product_pids)" ]; }
