@@ -177,7 +177,8 @@ UINT CWindowWnd::ShowModal() {
 
   MSG msg = {};
   bool quit = false;
-  while (hWnd_ == window && ::IsWindow(window)) {
+  // Only locals from here on: a window object may delete itself at its last message.
+  while (::IsWindow(window)) {
     const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
       quit = true;
@@ -285,43 +286,39 @@ LRESULT CWindowWnd::FinishFinalMessage(HWND window, UINT message, WPARAM wParam,
   return result;
 }
 
-LRESULT CALLBACK CWindowWnd::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CWindowWnd::RouteMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                 bool objectInProperty) {
   CWindowWnd* self = nullptr;
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     self = static_cast<CWindowWnd*>(create->lpCreateParams);
     if (self != nullptr) {
       self->hWnd_ = window;
-      ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+      if (objectInProperty) {
+        ::SetPropW(window, kObjectProperty, self);
+      } else {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+      }
     }
   } else {
-    self = reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    self = objectInProperty
+               ? static_cast<CWindowWnd*>(::GetPropW(window, kObjectProperty))
+               : reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_NCDESTROY && self != nullptr) {
-      return self->FinishFinalMessage(window, message, wParam, lParam, false);
+      return self->FinishFinalMessage(window, message, wParam, lParam, objectInProperty);
     }
   }
   if (self != nullptr) return self->HandleMessage(message, wParam, lParam);
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+LRESULT CALLBACK CWindowWnd::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return RouteMessage(window, message, wParam, lParam, false);
+}
+
 LRESULT CALLBACK CWindowWnd::ControlProc(HWND window, UINT message, WPARAM wParam,
                                          LPARAM lParam) {
-  CWindowWnd* self = nullptr;
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    self = static_cast<CWindowWnd*>(create->lpCreateParams);
-    if (self != nullptr) {
-      self->hWnd_ = window;
-      ::SetPropW(window, kObjectProperty, self);
-    }
-  } else {
-    self = static_cast<CWindowWnd*>(::GetPropW(window, kObjectProperty));
-    if (message == WM_NCDESTROY && self != nullptr) {
-      return self->FinishFinalMessage(window, message, wParam, lParam, true);
-    }
-  }
-  if (self != nullptr) return self->HandleMessage(message, wParam, lParam);
-  return ::DefWindowProcW(window, message, wParam, lParam);
+  return RouteMessage(window, message, wParam, lParam, true);
 }
 
 }  // namespace SkinUI

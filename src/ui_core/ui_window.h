@@ -134,6 +134,11 @@ protected:
   bool subclassed_ = false;
 
 private:
+  // Both window procedures: the object comes from the creation parameters at WM_NCCREATE and is
+  // kept in the user data (own classes) or in the "WndX" property (superclasses, subclassed
+  // windows).
+  static LRESULT RouteMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                              bool objectInProperty);
   // WM_NCDESTROY of a window with an object: the previous procedure first, then the object lets
   // go of the window (user data or property, subclassing) and hears OnFinalMessage.
   LRESULT FinishFinalMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

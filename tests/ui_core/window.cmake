@@ -49,9 +49,13 @@ add_executable(window_shot window/window_shot.cpp $<TARGET_OBJECTS:window_test_r
 tessmark_target_options(window_shot)
 tessmark_unicode_entry(window_shot)
 target_link_libraries(window_shot PRIVATE window_test_fixture)
+# The picture does not depend on the target: the x86_64 build takes it.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
-  add_test(NAME ui_window_screenshot
+  tessmark_test_name(_screenshot_test ui_window_screenshot)
+  add_test(NAME ${_screenshot_test}
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/window/screenshot_test.sh
             $<TARGET_FILE:window_shot> ${PROJECT_BINARY_DIR}/testdata/window_shot)
-  set_tests_properties(ui_window_screenshot PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
+  set_tests_properties(${_screenshot_test} PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE
+    LABELS "${CMAKE_SYSTEM_PROCESSOR}"
+    ENVIRONMENT "TESSMARK_TEST_DATA=${PROJECT_BINARY_DIR}/testdata")
 endif()

@@ -230,3 +230,37 @@ TEST(ListElementTest, ColumnTextsBeyondTheHeaderAreKeptButNotShown) {
 }
 
 }  // namespace
+
+namespace {
+
+// Answers column 1 of every row; null elsewhere (the element's own texts then).
+class ColumnOneTexts : public SkinUI::IListCallbackUI {
+public:
+  const wchar_t* GetItemText(SkinUI::CControlUI* /*control*/, int index, int subItem) override {
+    ++calls;
+    lastIndex = index;
+    return subItem == 1 ? L"from the callback" : nullptr;
+  }
+  int calls = 0;
+  int lastIndex = -1;
+};
+
+TEST(ListElementTest, TextCallbackSuppliesColumnTexts) {
+  ControlsWindow window;
+  CListUI* list = AddColumnList(window);
+  ColumnOneTexts callback;
+  list->SetTextCallback(&callback);
+  auto* item = MakeTextItem(L"", L"", L"");
+  list->Add(ListsTest::MakeLabelItem(L"first"));
+  list->Add(item);
+  window.Attach();
+  auto canvas = window.Paint(kWhite);
+  EXPECT_TRUE(AllPixels(*canvas, Cell(list, item, 0), kWhite));
+  EXPECT_TRUE(AnyPixelDiffers(*canvas, Cell(list, item, 1), kWhite)) << "the callback's text";
+  EXPECT_TRUE(AllPixels(*canvas, Cell(list, item, 2), kWhite));
+  EXPECT_GT(callback.calls, 0);
+  EXPECT_EQ(callback.lastIndex, 1) << "asked with the item's own index";
+  list->SetTextCallback(nullptr);
+}
+
+}  // namespace

@@ -181,6 +181,31 @@ TEST_F(NativeWindowTest, ShowModalReturnsTheValueGivenToClose) {
   }
 }
 
+// A window object that deletes itself once its window is gone, as dialogs made with new do.
+class SelfDeletingWindow : public RecordingWindow {
+public:
+  explicit SelfDeletingWindow(bool* deleted) : deleted_(deleted) {}
+  ~SelfDeletingWindow() override { *deleted_ = true; }
+
+protected:
+  void OnFinalMessage(HWND window) override {
+    RecordingWindow::OnFinalMessage(window);
+    delete this;
+  }
+
+private:
+  bool* deleted_;
+};
+
+TEST_F(NativeWindowTest, ShowModalOfAWindowThatDeletesItselfReturnsItsResult) {
+  bool deleted = false;
+  auto* window = new SelfDeletingWindow(&deleted);
+  ASSERT_NE(window->CreatePopup(), nullptr);
+  window->Close(6);
+  EXPECT_EQ(window->ShowModal(), 6u);
+  EXPECT_TRUE(deleted);
+}
+
 TEST_F(NativeWindowTest, ShowModalOfAWindowDestroyedWithoutCloseReturnsZero) {
   RecordingWindow window;
   window.onMessage = [&window](UINT message, WPARAM, LPARAM, LRESULT&) {

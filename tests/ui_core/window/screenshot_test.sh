@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
 # Takes a screenshot (xwd | convert) of a skinned frame window with its shadow under Xvfb and
 # checks it by regions: the background colour, a control's colour, the corners that the round
-# window region cuts away (the magenta window below shows through) and the shadow band.
+# window region cuts away and the shadow band.
+# Wine under Xvfb shows layered windows without blending: the shadow window, which lies above
+# the frame it belongs to, hides the part of the frame it overlaps, and its pixels appear with
+# their premultiplied colour, opaque. The checks of the frame look where the shadow window is
+# not (its top rows and left columns: the shadow starts 20 pixels right and down).
+# The desktop (the root window's background) is made magenta first, so that the shadow can be
+# told from what lies around it. (A window of the program below the frame would not do: Wine
+# with the window manager then leaves the frame black.)
 #   screenshot_test.sh <window_shot.exe> <output folder>
 # The PNG stays in the output folder (window_shot.png) for a person to look at.
 set -euo pipefail
@@ -15,6 +22,8 @@ done_file="$out/window_shot.done"
 png="$out/window_shot.png"
 rm -f "$ready" "$done_file" "$png"
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
+convert -size 8x8 xc:magenta "$out/desktop.png"
+display -display "$DISPLAY" -window root "$out/desktop.png" || true
 
 "$TESSMARK_WINE" "$exe" "$(winpath "$ready")" "$(winpath "$done_file")" &
 pid=$!
@@ -54,6 +63,7 @@ expect() {
     failures=$((failures + 1))
   fi
 }
+
 # expect_not NAME X Y W H R G B: the block's mean colour is far from (R, G, B).
 expect_not() {
   local got
@@ -67,16 +77,21 @@ expect_not() {
 }
 
 echo "frame at $x,$y size ${w}x$h; screenshot $png"
-expect "body background" $((x + 40)) $((y + 100)) 200 150 232 224 208
-expect "caption row" $((x + 40)) $((y + 8)) 150 20 32 32 32
-expect "button in the caption" $((x + w - 70)) $((y + 8)) 60 20 32 192 64
-expect "magenta window beside the frame" $((x - 60)) $((y + 100)) 40 40 255 0 255
-# Round corners of 16: the region leaves the outermost corner pixels to the window below.
-expect "top-left corner cut away" "$x" "$y" 2 2 255 0 255 30
-expect "top-right corner cut away" $((x + w - 2)) "$y" 2 2 255 0 255 30
-expect "bottom-left corner cut away" "$x" $((y + h - 2)) 2 2 255 0 255 30
-# The shadow (6 down and right) covers the band right of the frame; Wine draws it unblended,
-# so it is an opaque band that hides the magenta below.
-expect_not "shadow band right of the frame" $((x + w + 1)) $((y + 100)) 3 100 255 0 255
+expect "body background" $((x + 3)) $((y + 100)) 14 100 232 224 208
+expect "caption row" $((x + 40)) $((y + 4)) 150 12 96 144 192
+expect "button in the caption" $((x + w - 70)) $((y + 4)) 40 12 32 192 64
+expect "desktop beside the frame" $((x - 60)) $((y + 100)) 40 40 255 0 255
+# Round corners of 16: the region cuts the outermost corner pixels away, while a pixel 6 in
+# from the corner is the window's. What shows in the cut depends on the window manager (its
+# frame around the window, or the desktop), never the window's colour.
+expect "caption inside the top-left corner" $((x + 6)) $((y + 6)) 2 2 96 144 192
+expect_not "top-left corner cut away" "$x" "$y" 2 2 96 144 192
+expect "button inside the top-right corner" $((x + w - 8)) $((y + 6)) 2 2 32 192 64
+expect_not "top-right corner cut away" $((x + w - 2)) "$y" 2 2 32 192 64
+expect "body inside the bottom-left corner" $((x + 6)) $((y + h - 8)) 2 2 232 224 208
+expect_not "bottom-left corner cut away" "$x" $((y + h - 2)) 2 2 232 224 208
+# The solid part of the shadow right of the frame: red 0xFF at darkness 200, premultiplied.
+expect "shadow band right of the frame" $((x + w + 2)) $((y + 100)) 6 100 200 0 0
 expect "no shadow above the frame" $((x + 50)) $((y - 4)) 100 3 255 0 255
+expect "no shadow left of the frame" $((x - 6)) $((y + 100)) 4 100 255 0 255
 exit $((failures > 0))

@@ -40,6 +40,27 @@ protected:
   }
 };
 
+// A shown 600 x 400 frame at (200, 150) whose computed shadow has size 6, sharpness 10,
+// darkness 20, position 1,1 and the colour "#26003B76".
+class ShadowWndTest : public ShadowTest {
+protected:
+  void SetUp() override {
+    ShadowTest::SetUp();
+    hwnd_ = ShowFrame(frame_, 200, 150, SIZE{612, 412});
+    ASSERT_NE(hwnd_, nullptr);
+    shadowWindow_ = frame_.GetShadow().GetShadowWindow();
+    ASSERT_NE(shadowWindow_, nullptr);
+  }
+  void TearDown() override {
+    if (hwnd_ != nullptr && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
+    TestSupport::PumpPending();
+  }
+
+  TestFrame frame_{L"ShadowWnd.xml"};
+  HWND hwnd_ = nullptr;
+  HWND shadowWindow_ = nullptr;
+};
+
 // Pixel (x, y) of the last shadow bitmap as 0xAARRGGBB (premultiplied).
 uint32_t ShadowPixel(const CWindowShadow& shadow, int x, int y) {
   const SIZE size = shadow.GetLastSize();
@@ -60,40 +81,28 @@ void ExpectRect(const RECT& actual, int left, int top, int width, int height) {
   EXPECT_EQ(actual.bottom - actual.top, height);
 }
 
-TEST_F(ShadowTest, ShadowOfA600x400WindowWithSize6IsLargerBy12AndSitsAtMinus5) {
-  TestFrame frame(L"ShadowWnd.xml");  // size 6, sharpness 10, darkness 20, position 1,1
-  const HWND hwnd = ShowFrame(frame, 200, 150, SIZE{612, 412});
-  ASSERT_NE(hwnd, nullptr);
-  WindowGuard guard(hwnd);
-  const HWND shadow = frame.GetShadow().GetShadowWindow();
-  ASSERT_NE(shadow, nullptr);
-  EXPECT_EQ(frame.GetShadow().GetLastSize().cx, 612);
-  EXPECT_EQ(frame.GetShadow().GetLastSize().cy, 412);
-  ExpectRect(WindowRect(shadow), 195, 145, 612, 412);
-  EXPECT_TRUE(::IsWindowVisible(shadow));
-  EXPECT_EQ(frame.GetShadow().GetStatus(),
+TEST_F(ShadowWndTest, ShadowOfA600x400WindowWithSize6IsLargerBy12AndSitsAtMinus5) {
+  EXPECT_EQ(frame_.GetShadow().GetLastSize().cx, 612);
+  EXPECT_EQ(frame_.GetShadow().GetLastSize().cy, 412);
+  ExpectRect(WindowRect(shadowWindow_), 195, 145, 612, 412);
+  EXPECT_TRUE(::IsWindowVisible(shadowWindow_));
+  EXPECT_EQ(frame_.GetShadow().GetStatus(),
             CWindowShadow::kEnabled | CWindowShadow::kVisible | CWindowShadow::kParentVisible);
 
   wchar_t className[32] = {};
-  ::GetClassNameW(shadow, className, 32);
+  ::GetClassNameW(shadowWindow_, className, 32);
   EXPECT_STREQ(className, L"SkinShadowWnd");
-  EXPECT_EQ(::GetWindow(shadow, GW_OWNER), hwnd);
+  EXPECT_EQ(::GetWindow(shadowWindow_, GW_OWNER), hwnd_);
 }
 
-TEST_F(ShadowTest, ClicksPassThroughTheShadowAndNeverActivateIt) {
-  TestFrame frame(L"ShadowWnd.xml");
-  const HWND hwnd = ShowFrame(frame, 200, 150, SIZE{612, 412});
-  ASSERT_NE(hwnd, nullptr);
-  WindowGuard guard(hwnd);
-  const HWND shadow = frame.GetShadow().GetShadowWindow();
-  ASSERT_NE(shadow, nullptr);
-  const LONG_PTR exStyle = ::GetWindowLongPtrW(shadow, GWL_EXSTYLE);
+TEST_F(ShadowWndTest, ClicksPassThroughTheShadowAndNeverActivateIt) {
+  const LONG_PTR exStyle = ::GetWindowLongPtrW(shadowWindow_, GWL_EXSTYLE);
   EXPECT_EQ(exStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT), WS_EX_LAYERED | WS_EX_TRANSPARENT);
-  EXPECT_EQ(::SendMessageW(shadow, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(hwnd),
+  EXPECT_EQ(::SendMessageW(shadowWindow_, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(hwnd_),
                            MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
             MA_NOACTIVATE);
   // Over the band right of the parent the point belongs to whatever lies below the shadow.
-  EXPECT_NE(::WindowFromPoint(POINT{200 + 603, 150 + 200}), shadow);
+  EXPECT_NE(::WindowFromPoint(POINT{200 + 603, 150 + 200}), shadowWindow_);
 }
 
 struct AlphaCase {
@@ -102,12 +111,8 @@ struct AlphaCase {
   const char* where;
 };
 
-TEST_F(ShadowTest, ComputedShadowFadesOutwardsAndIsClearOverTheParent) {
-  TestFrame frame(L"ShadowWnd.xml");
-  const HWND hwnd = ShowFrame(frame, 200, 150, SIZE{612, 412});
-  ASSERT_NE(hwnd, nullptr);
-  WindowGuard guard(hwnd);
-  const CWindowShadow& shadow = frame.GetShadow();
+TEST_F(ShadowWndTest, ComputedShadowFadesOutwardsAndIsClearOverTheParent) {
+  const CWindowShadow& shadow = frame_.GetShadow();
   ASSERT_NE(shadow.GetLastPixels(), nullptr);
   // The shape is the parent pushed out by 6 and eroded by 10 - 6 = 4; the fade over the
   // sharpness gives alpha (1 - d / 11) * 20 at distance d from its outline; the parent itself
@@ -139,12 +144,8 @@ TEST_F(ShadowTest, ComputedShadowFadesOutwardsAndIsClearOverTheParent) {
   }
 }
 
-TEST_F(ShadowTest, ShadowColourIsRedInTheLowByteAndIgnoresTheTopByte) {
-  TestFrame frame(L"ShadowWnd.xml");  // colour #26003B76
-  const HWND hwnd = ShowFrame(frame, 200, 150, SIZE{612, 412});
-  ASSERT_NE(hwnd, nullptr);
-  WindowGuard guard(hwnd);
-  CWindowShadow& shadow = frame.GetShadow();
+TEST_F(ShadowWndTest, ShadowColourIsRedInTheLowByteAndIgnoresTheTopByte) {
+  CWindowShadow& shadow = frame_.GetShadow();
   // A hard shadow of the parent's own shape, 10 pixels down and right, fully dark.
   ASSERT_TRUE(shadow.SetSize(0));
   ASSERT_TRUE(shadow.SetSharpness(0));
@@ -190,54 +191,41 @@ TEST_F(ShadowTest, BadShadowAttributesKeepTheDefaults) {
   EXPECT_EQ(Alpha(ShadowPixel(frame.GetShadow(), 100, 147)), 75);
 }
 
-TEST_F(ShadowTest, ShadowFollowsMovesAtOnceShrinkingAtOnceAndGrowingAtThePaint) {
-  TestFrame frame(L"ShadowWnd.xml");
-  const HWND hwnd = ShowFrame(frame, 200, 150, SIZE{612, 412});
-  ASSERT_NE(hwnd, nullptr);
-  WindowGuard guard(hwnd);
-  const HWND shadow = frame.GetShadow().GetShadowWindow();
-  ASSERT_NE(shadow, nullptr);
+TEST_F(ShadowWndTest, ShadowFollowsMovesAtOnceShrinkingAtOnceAndGrowingAtThePaint) {
+  ::SetWindowPos(hwnd_, nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ExpectRect(WindowRect(shadowWindow_), 295, 245, 612, 412);
 
-  ::SetWindowPos(hwnd, nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ExpectRect(WindowRect(shadow), 295, 245, 612, 412);
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, 500, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(frame_.GetShadow().GetLastSize().cx, 512);  // before any paint
+  ExpectRect(WindowRect(shadowWindow_), 295, 245, 512, 312);
 
-  ::SetWindowPos(hwnd, nullptr, 0, 0, 500, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  EXPECT_EQ(frame.GetShadow().GetLastSize().cx, 512);  // before any paint
-  ExpectRect(WindowRect(shadow), 295, 245, 512, 312);
-
-  ::SetWindowPos(hwnd, nullptr, 0, 0, 700, 450, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  EXPECT_EQ(frame.GetShadow().GetLastSize().cx, 512);  // waits for the parent's paint
-  ASSERT_TRUE(PumpUntil([&] { return frame.GetShadow().GetLastSize().cx == 712; }));
-  ExpectRect(WindowRect(shadow), 295, 245, 712, 462);
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, 700, 450, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(frame_.GetShadow().GetLastSize().cx, 512);  // waits for the parent's paint
+  ASSERT_TRUE(PumpUntil([&] { return frame_.GetShadow().GetLastSize().cx == 712; }));
+  ExpectRect(WindowRect(shadowWindow_), 295, 245, 712, 462);
 }
 
-TEST_F(ShadowTest, ShadowHidesWhenTheParentIsMinimisedMaximisedOrHidden) {
-  TestFrame frame(L"ShadowWnd.xml");
-  const HWND hwnd = ShowFrame(frame, 200, 150, SIZE{612, 412});
-  ASSERT_NE(hwnd, nullptr);
-  WindowGuard guard(hwnd);
-  const HWND shadow = frame.GetShadow().GetShadowWindow();
-  ASSERT_NE(shadow, nullptr);
-  ASSERT_TRUE(::IsWindowVisible(shadow));
+TEST_F(ShadowWndTest, ShadowHidesWhenTheParentIsMinimisedMaximisedOrHidden) {
+  ASSERT_TRUE(::IsWindowVisible(shadowWindow_));
 
-  ::ShowWindow(hwnd, SW_MINIMIZE);
-  EXPECT_FALSE(::IsWindowVisible(shadow));
-  EXPECT_EQ(frame.GetShadow().GetStatus() & CWindowShadow::kVisible, 0);
-  ::ShowWindow(hwnd, SW_RESTORE);
-  EXPECT_TRUE(::IsWindowVisible(shadow));
-  ASSERT_TRUE(PumpUntil([&] { return frame.GetShadow().GetLastSize().cx == 612; }));
+  ::ShowWindow(hwnd_, SW_MINIMIZE);
+  EXPECT_FALSE(::IsWindowVisible(shadowWindow_));
+  EXPECT_EQ(frame_.GetShadow().GetStatus() & CWindowShadow::kVisible, 0);
+  ::ShowWindow(hwnd_, SW_RESTORE);
+  EXPECT_TRUE(::IsWindowVisible(shadowWindow_));
+  ASSERT_TRUE(PumpUntil([&] { return frame_.GetShadow().GetLastSize().cx == 612; }));
 
-  ::ShowWindow(hwnd, SW_MAXIMIZE);
-  EXPECT_FALSE(::IsWindowVisible(shadow));
-  ::ShowWindow(hwnd, SW_RESTORE);
-  EXPECT_TRUE(::IsWindowVisible(shadow));
+  ::ShowWindow(hwnd_, SW_MAXIMIZE);
+  EXPECT_FALSE(::IsWindowVisible(shadowWindow_));
+  ::ShowWindow(hwnd_, SW_RESTORE);
+  EXPECT_TRUE(::IsWindowVisible(shadowWindow_));
 
-  ::ShowWindow(hwnd, SW_HIDE);
-  EXPECT_FALSE(::IsWindowVisible(shadow));
-  EXPECT_EQ(frame.GetShadow().GetStatus(), CWindowShadow::kEnabled);
-  ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-  EXPECT_TRUE(::IsWindowVisible(shadow));
-  EXPECT_EQ(frame.GetShadow().GetStatus(),
+  ::ShowWindow(hwnd_, SW_HIDE);
+  EXPECT_FALSE(::IsWindowVisible(shadowWindow_));
+  EXPECT_EQ(frame_.GetShadow().GetStatus(), CWindowShadow::kEnabled);
+  ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+  EXPECT_TRUE(::IsWindowVisible(shadowWindow_));
+  EXPECT_EQ(frame_.GetShadow().GetStatus(),
             CWindowShadow::kEnabled | CWindowShadow::kVisible | CWindowShadow::kParentVisible);
 }
 

@@ -28,6 +28,12 @@ void UseFreshSkinSource() {
   CWindowManagerUI::SetResourcePath(SkinFolder().c_str());
 }
 
+bool HandleCloseRequest(SkinUI::CWindowWnd& window, UINT message, WPARAM wParam) {
+  if (message != kMsgCloseWith) return false;
+  window.Close(static_cast<UINT>(wParam));
+  return true;
+}
+
 RECT WindowRect(HWND window) {
   RECT rc = {};
   ::GetWindowRect(window, &rc);
@@ -100,10 +106,7 @@ LRESULT TestFrame::OnKeyDown(UINT message, WPARAM wParam, LPARAM lParam, bool& h
 
 LRESULT TestFrame::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam,
                                        bool& handled) {
-  if (message == kMsgCloseWith) {
-    Close(static_cast<UINT>(wParam));
-    return 0;
-  }
+  if (HandleCloseRequest(*this, message, wParam)) return 0;
   return CSkinFrame::HandleCustomMessage(message, wParam, lParam, handled);
 }
 
@@ -129,10 +132,7 @@ LRESULT TestImplWindow::HandleDefaultKey(WPARAM key) {
 
 LRESULT TestImplWindow::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam,
                                             bool& handled) {
-  if (message == kMsgCloseWith) {
-    Close(static_cast<UINT>(wParam));
-    return 0;
-  }
+  if (HandleCloseRequest(*this, message, wParam)) return 0;
   return WindowImplBase::HandleCustomMessage(message, wParam, lParam, handled);
 }
 

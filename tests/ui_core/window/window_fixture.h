@@ -30,6 +30,8 @@ public:
 
 // Posted to a test window: it closes itself with the result in wParam.
 constexpr UINT kMsgCloseWith = WM_APP + 50;
+// Answers kMsgCloseWith for a window; false for any other message.
+bool HandleCloseRequest(SkinUI::CWindowWnd& window, UINT message, WPARAM wParam);
 
 // The skin settings of a test frame: the archive resource 147 unless another type is given.
 SkinUI::TSkinInfoUI FrameInfo(const wchar_t* skinFile,
