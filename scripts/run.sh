@@ -1,30 +1,46 @@
 #!/usr/bin/env bash
-# The run command: installs what a fresh Debian 12 machine lacks, builds the x86_64 target, then
-# under Wine starts the project's package server on 127.0.0.1 with a demo package and lets the
-# engine driver download, verify and install it, printing every status report.
-#   scripts/run.sh [extra engine_driver options, e.g. --type 3]
+# The run command: installs what a fresh Debian 12 machine lacks, builds, then under Wine starts
+# the project's package server on 127.0.0.1 with a demo package and the installer pointed at it.
+#   scripts/run.sh [extra installer options, e.g. -downloadtype=3]
+# With a display (DISPLAY set and reachable) the user drives the installer window. Without one,
+# it runs under its own Xvfb with openbox, clicks through a default installation by itself and
+# writes a screenshot of each page into a folder that it names at the end.
 set -euo pipefail
+trap 'echo "run.sh: failed at line $LINENO" >&2' ERR
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/install-packages.sh
 bash scripts/build-deps.sh >/dev/null
 bash scripts/build.sh x86_64
+
+headless=1
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then headless=""; fi
+
+source scripts/wine-session.sh   # starts Xvfb and openbox when there is no display
+source tests/e2e/drive.sh
+
+# The installer that users get is the i686 build; it runs where this machine runs 32-bit code
+# natively. Elsewhere the x86_64 build shows the same installer.
+arch=x86_64
+if tessmark_runs_32bit && ! tessmark_32bit_emulated; then
+  bash scripts/build.sh i686
+  arch=i686
+fi
 bin="$root/build/x86_64-w64-mingw32"
+installer="$root/build/$arch-w64-mingw32/src/app/tessmark_installer.exe"
+echo "installer: $installer"
 
-source scripts/wine-session.sh
-
-# The server paces the body at 512 KiB/s so that the download shows its progress.
 # The demo package: the fake package installer (it prints the installer protocol and installs
 # nothing), padded past 1 MiB as the download service's packages are, served under its digest.
+# The server paces the body at 512 KiB/s so that the download shows its progress.
 demo="$root/build/demo"
 rm -rf "$demo"; mkdir -p "$demo/packages"
 cp "$bin/tests/engine/fake_installer.exe" "$demo/packages/BrisolanSetup.exe"
 truncate -s 1572864 "$demo/packages/BrisolanSetup.exe"
 
-# The server picks a free port itself (port 0) and prints its URLs; the first package URL is
-# read back from what it printed.
 "$TESSMARK_WINE" "$bin/tools/package_server/package_server.exe" 'Z:'"${demo//\//\\}"'\packages' \
-  --port 0 --seconds 600 --fault slow:524288@GET >"$demo/server.out" 2>&1 &
+  --port 0 --seconds 900 --fault slow:524288@GET --log 'Z:'"${demo//\//\\}"'\requests.log' \
+  >"$demo/server.out" 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null || true; tessmark_session_end' EXIT
 url=""
@@ -37,13 +53,43 @@ done
 [ -n "$url" ] || { echo "package server did not start:"; cat "$demo/server.out"; exit 1; }
 echo "package server: $url"
 
-install_dir='C:\Brisolan Demo'
-echo "installing into $install_dir"
-set +e
-"$TESSMARK_WINE" "$bin/tools/engine_driver/engine_driver.exe" --url "$url" --dir "$install_dir" "$@"
-rc=$?
-set -e
-echo "engine_driver exit code: $rc"
-echo "left in ${install_dir}:"
-ls -la "$WINEPREFIX/drive_c/Brisolan Demo" 2>/dev/null || echo "  (folder not created)"
-exit $rc
+# A fresh machine: no earlier installation in the registry of this prefix.
+"$TESSMARK_WINE" reg delete 'HKCU\Software\ZorViSoft\Tessmark' /f >/dev/null 2>&1 || true
+
+_bar_has_fill() { e2e_near "$(e2e_window_pixels "$1" 60,312)" "68 131 245"; }
+
+E2E_LOG="$demo/installer.log"
+e2e_start_installer "$installer" "-downloadurl=$url" "$@"
+
+if [ -z "$headless" ]; then
+  echo "the installer runs on $DISPLAY; close it to end"
+  e2e_wait --limit 86400 _e2e_exists "$E2E_LOG.rc"
+else
+  shots="$root/build/run-screenshots"
+  rm -rf "$shots"; mkdir -p "$shots"
+  main=$(e2e_wait_settled_window "$E2E_MAIN_TITLE")
+  e2e_wait_page "$main" start
+  e2e_shot "$main" "$shots/1-start.png"
+  e2e_click "$main" customeBtn
+  e2e_wait_page "$main" custom
+  e2e_shot "$main" "$shots/2-custom.png"
+  e2e_click "$main" backBtn
+  e2e_wait_page "$main" start
+  e2e_click "$main" defaultInstallBtn
+  e2e_wait_page "$main" progress
+  # The bar once the download has filled some of it (best effort: a fast machine may be past it).
+  e2e_wait --limit 10 _bar_has_fill "$main" || true
+  e2e_shot "$main" "$shots/3-progress.png"
+  e2e_wait_page "$main" finish
+  e2e_shot "$main" "$shots/4-finish.png"
+  e2e_click "$main" openProduceBtn
+fi
+e2e_wait_exit
+echo "installer exit code: $E2E_RC"
+echo "requests to the package server:"
+sed 's/^/  /' "$demo/requests.log"
+# The installer's own log (Wine writes its debugger output with escapes): where it installed.
+grep -a 'OutputDebugStringA' "$E2E_LOG" | grep -aoE 'installation begins into .*' \
+  | sed 's/\\r\\n"$//; s/\\\\/\\/g; s/^/  /' || true
+if [ -n "$headless" ]; then echo "screenshots of each page: $shots"; fi
+exit "$E2E_RC"

@@ -4,6 +4,7 @@
 
 #include "app/install_folders.h"
 #include "app/install_records.h"
+#include "app/installer_texts.h"
 #include "app/message_box_wnd.h"
 #include "app/sequence_controls.h"
 #include "app/skin_files.h"
@@ -30,9 +31,6 @@ SKINUI_END_NOTIFY_MAP(CMainWnd, SkinUI::CSkinFrame)
 namespace {
 
 constexpr UINT kIconResourceId = 145;
-const wchar_t kDisplayName[] = L"Brisolan";
-const wchar_t kProductRunningText[] = L"安装程序检测到Brisolan\r\n正在运行，请退出程序后再安装";
-const wchar_t kTipCaption[] = L"温馨提示";
 
 // The control of that name when it is of the class that answers `interfaceName`; the skin is
 // untrusted, so a control of another class counts as absent.
@@ -182,27 +180,6 @@ bool CMainWnd::IsDataFolder(const std::wstring& path) {
   return IsSameFolder(GetDataFolder(), path);
 }
 
-bool CMainWnd::StartInstall(const std::wstring& folder, bool desktopShortcut, bool quickLaunch) {
-  // The checks, the orchestrator's options and the network test arrive with the page handling;
-  // until then the request is only recorded.
-  UTILS_LOG(L"installation into %ls requested (shortcuts %d %d)\r\n", folder.c_str(),
-            desktopShortcut ? 1 : 0, quickLaunch ? 1 : 0);
-  return false;
-}
-
-void CMainWnd::Notify(SkinUI::TNotifyMsgUI& msg) {
-  if (msg.type == L"timer" && msg.sender != nullptr && msg.sender == manager_.GetRoot()) {
-    OnRootTimer(static_cast<UINT>(msg.wParam));
-  }
-  SkinUI::CSkinFrame::Notify(msg);
-}
-
-void CMainWnd::OnClick(SkinUI::TNotifyMsgUI& msg) { SkinUI::CSkinFrame::OnClick(msg); }
-
-LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  return SkinUI::CSkinFrame::HandleMessage(message, wParam, lParam);
-}
-
 LRESULT CMainWnd::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   return SkinUI::CSkinFrame::OnSysCommand(message, wParam, lParam, handled);
 }
@@ -225,12 +202,5 @@ LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 LRESULT CMainWnd::OnTimer(UINT, WPARAM, LPARAM, bool&) { return 0; }
-
-LRESULT CMainWnd::OnStatusMessage(UINT, WPARAM, LPARAM lParam, bool&) {
-  // The record is this window's from the moment it was posted; the pages' reaction to each
-  // code comes with the status handling.
-  std::unique_ptr<StatusMessage> status = TakeStatusMessage(lParam);
-  return 0;
-}
 
 }  // namespace App

@@ -1,8 +1,10 @@
 #pragma once
 // The installer's only top-level window: a skinned frame built from "MainWnd.xml" with four
-// pages in "mainTabLt" (start, custom options, progress, finish). This file holds the window's
-// start-up: the controls it finds, the engine it creates, the earlier installation it reads and
-// the default folder it proposes; and the records that an installation leaves behind.
+// pages in "mainTabLt" (start, custom options, progress, finish). Its start-up (main_wnd.cpp)
+// finds the controls, creates the engine, reads the earlier installation and proposes the default
+// folder; the pages (main_wnd_pages.cpp) react to the user and start an installation; the status
+// handling (main_wnd_status.cpp) turns the engine's reports into progress, boxes and the finish
+// page; the records (main_wnd_records.cpp) are what an installation leaves behind.
 #include <windows.h>
 
 #include <atomic>
@@ -64,9 +66,15 @@ public:
   void ApplyLanguageTexts(int index);
   std::wstring GetLocaleCode();
 
-  // Hands an installation into `folder` to the engine; false when it was refused. (Pages,
-  // checks and the network test come with the page handling.)
+  // Checks the machine and the folder and hands an installation into `folder` on (to the network
+  // check or straight to the "install" notification); false when it was refused, or when an
+  // earlier start is still pending.
   bool StartInstall(const std::wstring& folder, bool desktopShortcut, bool quickLaunch);
+  // The folder of the custom page: the default folder's own spelling when the edit names it.
+  std::wstring GetChosenInstallFolder();
+  // True when reinstalling into the earlier folder must leave the earlier uninstaller alone
+  // (that folder's "set.ini" says IsOverride=false).
+  bool ReadIsOverride(const std::wstring& folder);
 
   SKINUI_DECLARE_NOTIFY_MAP()
 
@@ -86,6 +94,27 @@ private:
   void ReadEarlierInstallation();
   void HandleEarlierInstallation();
   void OnRootTimer(UINT timerId);
+
+  // Pages and clicks.
+  void OnTreatyChanged();
+  void OnServiceChanged();
+  void OnTabSelected();
+  void OnNetworkChecked(WPARAM result);
+  void OnInstallNotify(WPARAM begin);
+  void OnCloseButton();
+  void ChooseFolder();
+  void CheckNetworkThread();
+  void SendInstallNotify(bool begin, bool async);
+  int CurrentPage() const;
+  void SelectPage(int page);
+  bool IsChecked(SkinUI::COptionUI* check) const;
+
+  // Status reports.
+  void ShowProgress(int percent);
+  void OnDownloadFailed();
+  void OnInstallFailed(const std::wstring& text);
+  void OnUninstallFailed();
+  void FinishInstallation();
 
   // Controls of the skin; null when the skin lacks one.
   SkinUI::CVerticalLayoutUI* windowContainer_ = nullptr;     // "winCtn"
@@ -132,6 +161,19 @@ private:
   bool earlierInstallation_ = false;
   bool adminAccount_ = false;
   bool runAsAdmin_ = false;
+
+  // One start at a time: set when a start has been handed on, cleared when its "install"
+  // notification arrives. Every start button and the retry go through StartInstall, so a second
+  // click during the network check starts nothing.
+  bool startPending_ = false;
+  // The folder and options of the last accepted start: the retry after a failed download
+  // repeats exactly that attempt.
+  struct Attempt {
+    std::wstring folder;
+    bool desktopShortcut = true;
+    bool quickLaunch = true;
+  };
+  Attempt attempt_;
 
   // Where worker threads post their reports; null once the window is going away, so that a late
   // report is freed instead of posted into nowhere.

@@ -1,5 +1,7 @@
 #include "app/message_box_wnd.h"
 
+#include "base/log.h"
+
 namespace App {
 
 SKINUI_BEGIN_NOTIFY_MAP(CMessageBoxWnd, SkinUI::CSkinFrame)
@@ -25,6 +27,8 @@ CMessageBoxWnd::CMessageBoxWnd(const SkinUI::TSkinInfoUI& info) : SkinUI::CSkinF
 
 int CMessageBoxWnd::Show(HWND parent, const SkinUI::TSkinInfoUI& info, const wchar_t* text,
                          const wchar_t* caption) {
+  // What the user was asked, for whoever follows the log.
+  UTILS_LOG(L"box %ls: %ls\r\n", info.skinFile.GetData(), text != nullptr ? text : L"");
   CMessageBoxWnd box(info);
   if (box.Create(parent, L"消息框", kCreateStyle, 0) == nullptr) return kBoxCancel;
   if (text != nullptr && box.textLabel_ != nullptr) box.textLabel_->SetText(text);

@@ -12,7 +12,7 @@ add_custom_target(app_language_fixtures DEPENDS ${APP_LANGUAGE_FIXTURES}/stamp)
 
 tessmark_add_test(app_model_tests
   SOURCES model/folders_tests.cpp model/records_tests.cpp model/language_tests.cpp
-    model/status_text_tests.cpp
+    model/status_text_tests.cpp model/progress_tests.cpp
   LIBS tessmark_app_model engine_test_support test_support)
 add_dependencies(app_model_tests app_language_fixtures)
 tessmark_test_name(_app_model_tests_test app_model_tests)

@@ -19,7 +19,9 @@
 #include "engine/system/registry.h"
 #include "log_capture.h"
 #include "test_support.h"
+#include "engine/status.h"
 #include "ui_controls/ui_edit.h"
+#include "ui_controls/ui_progress.h"
 #include "ui_core/ui_tab_layout.h"
 
 namespace {
@@ -113,7 +115,9 @@ StartUp RunStartUp(const wchar_t* answer) {
       if (auto* text = AppTest::FindControlIn(box, L"textLbl")) {
         result.boxTexts.push_back(text->GetText().GetData());
       }
-      SkinUI::CControlUI* button = AppTest::FindControlIn(box, answer);
+      // A failed download is not retried here: the start-up tests end with the first attempt.
+      const wchar_t* reply = wcscmp(cls, L"NetworkTipWnd") == 0 ? L"cancelBtn" : answer;
+      SkinUI::CControlUI* button = AppTest::FindControlIn(box, reply);
       if (button == nullptr) button = AppTest::FindControlIn(box, L"closebtn");
       AppTest::ClickControl(box, button);
     }
@@ -150,11 +154,16 @@ protected:
     ASSERT_TRUE(AppTest::UseEmbeddedSkin());
     StopProductsByName();
     InstallerSettings::Instance().Reinstall = false;
+    // An installation that start-up begins fails at once: its package does not exist.
+    savedUrl_ = InstallerSettings::Instance().DownloadUrl;
+    InstallerSettings::Instance().DownloadUrl = L"file:///C:/tessmark-test-no-such-package.exe";
   }
   void TearDown() override {
+    InstallerSettings::Instance().DownloadUrl = savedUrl_;
     InstallerSettings::Instance().Reinstall = false;
     StopProductsByName();
   }
+  std::wstring savedUrl_;
 };
 
 TEST_F(MainWindowStartUp, WithoutAnEarlierInstallationTheStartPageShowsTheDefaultFolder) {
@@ -179,10 +188,13 @@ TEST_F(MainWindowStartUp, AnEarlierFolderWithoutItsUninstallerGetsANewDefaultFol
   EarlierInstallationScope earlier(dir.Path(), L"");
   LogCapture log;
   const StartUp s = RunStartUp(L"okBtn");
-  ASSERT_EQ(s.boxesShown, std::vector<std::wstring>{L"InstalledPathTipWnd"});
+  // "Install the newest version" goes into the earlier folder and begins at once; its download
+  // fails here, and declining the retry after an earlier installation closes the window.
+  const std::vector<std::wstring> boxes = {L"InstalledPathTipWnd", L"NetworkTipWnd"};
+  ASSERT_EQ(s.boxesShown, boxes);
   EXPECT_EQ(s.folderShown, SystemDefaultFolder());
-  // "Install the newest version" goes into the earlier folder.
   EXPECT_EQ(log.Count({L"installation into " + dir.Path() + L" requested"}), 1u);
+  EXPECT_EQ(log.Count({L"installation begins into " + dir.Path()}), 1u);
   EXPECT_FALSE(s.closedDuringStartUp);
 }
 
@@ -225,8 +237,10 @@ TEST_F(MainWindowStartUp, TheReinstallOptionStartsAtOnceWithoutAsking) {
   InstallerSettings::Instance().Reinstall = true;
   LogCapture log;
   const StartUp s = RunStartUp(L"okBtn");
-  EXPECT_TRUE(s.boxesShown.empty());
+  // Only the failed download of this test asks anything.
+  EXPECT_EQ(s.boxesShown, std::vector<std::wstring>{L"NetworkTipWnd"});
   EXPECT_EQ(log.Count({L"installation into " + dir.Path() + L" requested"}), 1u);
+  EXPECT_EQ(log.Count({L"installation begins into " + dir.Path()}), 1u);
 }
 
 TEST_F(MainWindowStartUp, TheEarlierInstallationsLanguageIsTakenOver) {
@@ -268,6 +282,92 @@ TEST(MainWindowControls, TheDefaultFolderIgnoresATrailingSeparator) {
   EXPECT_TRUE(window.IsDataFolder(folder));
   EXPECT_TRUE(window.IsDataFolder(folder + L"\\"));
   EXPECT_FALSE(window.IsDataFolder(folder + L"2"));
+}
+
+}  // namespace
+
+namespace {
+
+// Starts and clicks of the main window itself, with the network check off so that an accepted
+// start begins through the window's queue of notifications.
+class MainWindowStarts : public MainWindowStartUp {
+protected:
+  void SetUp() override {
+    MainWindowStartUp::SetUp();
+    savedCheckNet_ = InstallerSettings::Instance().IsCheckNet;
+    InstallerSettings::Instance().IsCheckNet = false;
+  }
+  void TearDown() override {
+    InstallerSettings::Instance().IsCheckNet = savedCheckNet_;
+    MainWindowStartUp::TearDown();
+  }
+  bool savedCheckNet_ = true;
+};
+
+TEST_F(MainWindowStarts, ASecondStartWhileTheFirstIsPendingStartsNothing) {
+  EarlierInstallationScope none(L"", L"");
+  TestSupport::ScratchDir dir(L"busy");
+  LogCapture log;
+  App::CMainWnd window;
+  ASSERT_NE(window.Create(nullptr, L"Brisolan", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0), nullptr);
+  EXPECT_TRUE(window.StartInstall(dir.Path(), true, true));
+  // The first start waits in the queue: a second click of any start button is refused.
+  EXPECT_FALSE(window.StartInstall(dir.Path(), false, false));
+  // The download fails here (no package): decline the retry, then close on the start page.
+  AppTest::LoopAction box([&]() {
+    HWND tip = AppTest::FindOwnWindow(L"NetworkTipWnd");
+    if (tip == nullptr) return false;
+    AppTest::ClickControl(tip, AppTest::FindControlIn(tip, L"cancelBtn"));
+    return true;
+  }, 30, 30000);
+  AppTest::LoopAction closer([&]() {
+    if (!box.Done() || AppTest::FindOwnWindow(L"NetworkTipWnd") != nullptr) return false;
+    window.Close(0);
+    return true;
+  }, 30, 40000);
+  window.ShowModal();
+  EXPECT_TRUE(box.Done());
+  EXPECT_EQ(log.Count({L"installation begins into " + dir.Path()}), 1u);
+  EXPECT_EQ(log.Count({L"requested (shortcuts 1 1)"}), 1u);
+}
+
+int BarValue(App::CMainWnd& window) {
+  SkinUI::CControlUI* bar = window.GetManager().FindControl(L"installPrg");
+  if (bar == nullptr) return -1;
+  return static_cast<SkinUI::CProgressUI*>(bar->GetInterface(L"Progress"))->GetValue();
+}
+
+TEST_F(MainWindowStarts, ANewAttemptStartsTheInstallersShareOfTheBarFromNothing) {
+  EarlierInstallationScope none(L"", L"");
+  TestSupport::ScratchDir dir(L"fraction");
+  App::CMainWnd window;
+  ASSERT_NE(window.Create(nullptr, L"Brisolan", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0), nullptr);
+  // An earlier attempt whose installer got to the end of its share.
+  window.PostStatus(IST_CODE_PROGRESS, 1.0, L"");
+  ASSERT_TRUE(window.StartInstall(dir.Path(), true, true));
+  // The new attempt has begun once its download failed (no package here); its installer's
+  // first report then shows 74 % (0.15 of the remaining 30 %), not the earlier attempt's 100 %.
+  int shown = -1;
+  AppTest::LoopAction box([&]() {
+    HWND tip = AppTest::FindOwnWindow(L"NetworkTipWnd");
+    if (tip == nullptr) return false;
+    if (shown < 0) {
+      window.PostStatus(IST_CODE_PROGRESS, 0.0, L"");
+      shown = 0;
+      return false;
+    }
+    shown = BarValue(window);
+    AppTest::ClickControl(tip, AppTest::FindControlIn(tip, L"cancelBtn"));
+    return true;
+  }, 30, 30000);
+  AppTest::LoopAction closer([&]() {
+    if (!box.Done() || AppTest::FindOwnWindow(L"NetworkTipWnd") != nullptr) return false;
+    window.Close(0);
+    return true;
+  }, 30, 40000);
+  window.ShowModal();
+  EXPECT_TRUE(box.Done());
+  EXPECT_EQ(shown, 74);
 }
 
 }  // namespace
