@@ -3,7 +3,7 @@
 // it in turns with a bare libcurl transfer (write callback straight into a file; once with
 // libcurl's default receive buffer, once with the downloader's), with CCurlDownloader (header
 // request, part file, rename and the MD5 check), with CMTCurlDownloader (header request, two
-// ranged parts in parallel, the join, the rename and the MD5 check) and with WinHttpDownloader (one
+// ranged parts in parallel into one file, the rename and the MD5 check) and with WinHttpDownloader (one
 // plain GET through WinHTTP, no digest). Prints the throughput of each round, the best of each and
 // their ratios. Then the two libcurl downloaders once more against a server that caps each
 // connection's rate (--cap-mibs MiB/s, default 40; 0 leaves this out): the link where one
