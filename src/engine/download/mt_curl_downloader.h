@@ -36,7 +36,7 @@ public:
     std::string realUrl;       // UTF-8 (ANSI for a file URL), as libcurl takes it
     std::wstring partPath;     // where the range is kept between runs
     std::wstring runPath;      // where the run assembles the package: the first part file
-    int status = kPartPending; // 0 complete, -1 pending, -2 no part file, else libcurl's last result
+    int status = kPartPending; // 0 complete, -1 pending, -2 no run file, else libcurl's last result
     std::atomic<int64_t> bytesPresent{0};  // bytes of this range in the part file; read by progress
 
     int64_t start = 0;         // absolute offset of the range's first byte
@@ -57,7 +57,7 @@ public:
   };
 
   static constexpr int kPartPending = -1;
-  static constexpr int kPartNoFile = -2;  // the part file could not be opened
+  static constexpr int kPartNoFile = -2;  // the run file could not be opened or positioned
   // A package is fetched in two parts from twice this size on, never in more than two.
   static constexpr int64_t kPartThreshold = 10 * 1024 * 1024;
   static constexpr int kMaxParts = 2;
