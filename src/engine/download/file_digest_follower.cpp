@@ -26,10 +26,22 @@ FileDigestFollower::FileDigestFollower(const std::wstring& path, const std::atom
   Begin(path);
 }
 
+FileDigestFollower::FileDigestFollower(const std::wstring& path, const std::atomic<bool>* stop,
+                                       const Utils::Md5Context& start, int64_t offset)
+    : stop_(stop), continued_(true), start_(start), offset_(offset), sharedFile_(true) {
+  Begin(path);
+}
+
 void FileDigestFollower::Begin(const std::wstring& path) {
   file_.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file_) return;
+  LARGE_INTEGER position;
+  position.QuadPart = offset_;
+  if (offset_ < 0 || !::SetFilePointerEx(file_.get(), position, nullptr, FILE_BEGIN)) {
+    file_.reset();
+    return;
+  }
   try {
     thread_ = std::thread(&FileDigestFollower::Run, this);
   } catch (const std::system_error&) {
@@ -121,9 +133,10 @@ void FileDigestFollower::Run() {
     }
   }
   // Bytes beyond the announced end (another writer) would be part of the file but not of the
-  // digest.
+  // digest; in a shared file they belong to the other writers.
   LARGE_INTEGER size;
-  if (!::GetFileSizeEx(file_.get(), &size) || size.QuadPart != hashed) return;
+  if (!::GetFileSizeEx(file_.get(), &size)) return;
+  if (sharedFile_ ? size.QuadPart < offset_ + hashed : size.QuadPart != hashed) return;
   context_ = context;
   unsigned char digest[16];
   Utils::Md5Final(&context, digest);

@@ -32,6 +32,11 @@ public:
   // As above, but the digest continues from `start` (the state after the bytes that come before
   // this file), so that Finish answers for those bytes followed by the file's.
   FileDigestFollower(const std::wstring& path, const std::atomic<bool>* stop, const Utils::Md5Context& start);
+  // As above, but follows only the bytes from `offset` on, in a file that other writers fill
+  // elsewhere too: lengths count from `offset`, and bytes beyond the followed ones are no sign of
+  // doubt (the caller answers for the whole file).
+  FileDigestFollower(const std::wstring& path, const std::atomic<bool>* stop, const Utils::Md5Context& start,
+                     int64_t offset);
   // Cancels, waits for the thread and closes the handle.
   ~FileDigestFollower();
   FileDigestFollower(const FileDigestFollower&) = delete;
@@ -68,6 +73,8 @@ private:
   const std::atomic<bool>* stop_;
   bool continued_ = false;
   Utils::Md5Context start_{};  // where the digest begins when continued_
+  int64_t offset_ = 0;         // where the followed bytes begin
+  bool sharedFile_ = false;    // other writers may put bytes beyond the followed ones
   std::atomic<bool> cancelled_{false};
 
   std::mutex mutex_;

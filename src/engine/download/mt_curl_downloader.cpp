@@ -11,49 +11,26 @@
 #include "base/string_utils.h"
 #include "engine/download/curl_client.h"
 #include "engine/download/digest_check.h"
+#include "engine/download/file_ranges.h"
 #include "engine/download/md5.h"
 #include "engine/system/installer_settings.h"
 
 namespace {
 
 const DigestTexts kDigestTexts = {L"mtcurl获取url-md5失败", L"mtcurl文件md5校验失败"};
-// libcurl's receive buffer and the C runtime's buffer in front of each part file: large blocks
-// keep the per-call cost of a fast local transfer low.
+// libcurl's receive buffer: large blocks keep the per-call cost of a fast local transfer low, and
+// each block goes to the system in one write.
 constexpr long kReceiveBufferSize = 512 * 1024;
-constexpr size_t kFileBufferSize = 1024 * 1024;
-// The join copies through a block that stays in the processor's cache: with blocks of several
-// MiB the copy runs at memory speed and took longer than digesting the last part beside it.
-constexpr size_t kJoinBlockSize = 256 * 1024;
 // The same block as the follower and the whole-file digest read.
 constexpr size_t kHashBlockSize = 1024 * 1024;
 
-// The steps after the parts have arrived (joining, verifying) log under the name of the run's
+// The steps after the parts have arrived (placing the package, verifying) log under the name of the run's
 // waiting step, as one step of the run.
 #define FINISH_LOG(format, ...) \
   ::Utils::LogLine("CMTCurlDownloader::waitForFinishThreadFun", __LINE__, format, ##__VA_ARGS__)
 
 bool IsFileUrl(const std::string& url) {
   return url.size() >= 5 && _strnicmp(url.c_str(), "file:", 5) == 0;
-}
-
-Utils::UniqueCFile OpenPartFile(const std::wstring& path, const wchar_t* mode) {
-  Utils::UniqueCFile file(_wfopen(path.c_str(), mode));
-  if (file) setvbuf(file.get(), nullptr, _IOFBF, kFileBufferSize);
-  return file;
-}
-
-// Appends the whole file at `path` to `out`; false on any read or write failure.
-bool AppendFile(HANDLE out, const std::wstring& path, std::vector<char>* buffer) {
-  Utils::UniqueFileHandle in(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!in) return false;
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(in.get(), buffer->data(), static_cast<DWORD>(buffer->size()), &got, nullptr)) return false;
-    if (got == 0) return true;
-    DWORD written = 0;
-    if (!WriteFile(out, buffer->data(), got, &written, nullptr) || written != got) return false;
-  }
 }
 
 }  // namespace
@@ -186,7 +163,7 @@ void CMTCurlDownloader::Start_Down(void* downloader) {
     }
   }
   self->LaunchParts();
-  // The run itself waits for its parts, joins and verifies them.
+  // The run itself waits for its parts, places and verifies the package.
   waitForFinishThreadFun(self);
 }
 
@@ -197,13 +174,9 @@ void CMTCurlDownloader::LaunchParts() {
     node->start = ranges[i].first;
     node->end = ranges[i].second;
     node->partPath = GetPartPath(filePath_, static_cast<int>(i));
+    node->runPath = GetPartPath(filePath_, 0);
     node->realUrl = realUrl_;
-    int64_t present = std::max<int64_t>(Utils::FileSize(node->partPath), 0);
-    if (present > node->end - node->start + 1) {
-      // A file longer than its range cannot hold that range: the range starts over.
-      DeleteFileW(node->partPath.c_str());
-      present = 0;
-    }
+    const int64_t present = TakeOverKeptBytes(*node);
     node->position = node->start + present;
     node->bytesPresent = present;
     node->stored = present;
@@ -213,7 +186,7 @@ void CMTCurlDownloader::LaunchParts() {
     } else if (!node->easy) {
       node->status = CurlClient::kNoHandle;
     } else {
-      node->file = OpenPartFile(node->partPath, L"ab");
+      node->file = OpenSharedForWriting(node->runPath);
       node->status = node->file ? kPartPending : kPartNoFile;
     }
     parts_.push_back(std::move(node));
@@ -232,6 +205,25 @@ void CMTCurlDownloader::LaunchParts() {
   }
 }
 
+int64_t CMTCurlDownloader::TakeOverKeptBytes(const DownloadPartNode& part) const {
+  const int64_t length = part.end - part.start + 1;
+  int64_t kept = std::max<int64_t>(Utils::FileSize(part.partPath), 0);
+  if (kept > length) {
+    // A file longer than its range cannot hold that range: the range starts over.
+    if (part.partPath == part.runPath) {
+      DeleteFileW(part.partPath.c_str());
+      return 0;
+    }
+    kept = 0;
+  }
+  if (part.partPath == part.runPath) return kept;
+  // The later ranges go to their offsets in the run file. A piece that cannot be moved there is
+  // fetched again: only bytes that are in the run file count.
+  if (kept > 0 && !CopyFileRange(part.partPath, 0, part.runPath, part.start, kept)) kept = 0;
+  DeleteFileW(part.partPath.c_str());
+  return kept;
+}
+
 void CMTCurlDownloader::downloadThreadFun(CMTCurlDownloader* downloader, DownloadPartNode* part) {
   int budget = kAttemptBudget;
   int result = downloadExe(downloader, part);
@@ -245,16 +237,10 @@ void CMTCurlDownloader::downloadThreadFun(CMTCurlDownloader* downloader, Downloa
 }
 
 int CMTCurlDownloader::downloadExe(CMTCurlDownloader* downloader, DownloadPartNode* part) {
-  // Every attempt begins where the part file ends: what a failed attempt wrote is kept, and a
-  // byte that never reached the disk is fetched again.
+  // Every attempt begins after the last byte the system took: what a failed attempt wrote is
+  // kept, and a byte that never reached the disk is fetched again.
   part->digestReady = false;  // until this attempt's follower says otherwise
-  int64_t present = std::max<int64_t>(Utils::FileSize(part->partPath), 0);
-  if (present > part->end - part->start + 1) {
-    // Longer than its range, so not what this range holds: start it over.
-    part->file.reset();
-    part->file = OpenPartFile(part->partPath, L"wb");
-    present = 0;
-  }
+  const int64_t present = part->stored;
   part->position = part->start + present;
   part->bytesPresent = present;
   if (part->position > part->end) {
@@ -262,18 +248,23 @@ int CMTCurlDownloader::downloadExe(CMTCurlDownloader* downloader, DownloadPartNo
     part->status = 0;
     return 0;
   }
-  if (!part->file) part->file = OpenPartFile(part->partPath, L"ab");
-  if (!part->file) {
+  if (!part->file) part->file = OpenSharedForWriting(part->runPath);
+  if (!part->file || !SeekTo(part->file.get(), part->position)) {
+    part->file.reset();
     part->status = kPartNoFile;
     return kPartNoFile;
   }
   part->responseChecked = false;
 
   // Only the first part can be digested on its own: the package's MD5 runs through the parts in
-  // order. Each attempt follows the file from its first byte again (what earlier attempts kept
-  // included), since between attempts it may have been cut or rewritten.
+  // order. Each attempt follows the range from its first byte again (what earlier attempts and
+  // runs kept included). The later ranges' bytes beyond it in the run file are theirs.
   std::unique_ptr<FileDigestFollower> follower;
-  if (part->start == 0) follower = std::make_unique<FileDigestFollower>(part->partPath, downloader->stop_.Flag());
+  if (part->start == 0) {
+    Utils::Md5Context fresh;
+    Utils::Md5Init(&fresh);
+    follower = std::make_unique<FileDigestFollower>(part->runPath, downloader->stop_.Flag(), fresh, 0);
+  }
   {
     // A follower of the waiter's learns here when the file was cut: it then gives up.
     std::lock_guard<std::mutex> lock(part->followerMutex);
@@ -325,14 +316,10 @@ int CMTCurlDownloader::downloadExe(CMTCurlDownloader* downloader, DownloadPartNo
   }
 
   int result = curl_easy_perform(h);
-  // The close flushes the C runtime's buffer: bytes that never reach the disk fail the attempt,
-  // and the next one fetches them again from where the file really ends.
-  const bool closed = fclose(part->file.release()) == 0;
-  if (closed && result == CURLE_WRITE_ERROR && part->position > part->end) {
+  if (result == CURLE_WRITE_ERROR && part->position > part->end) {
     // Every byte of the range is in the file; the server merely sent more than was asked for.
     result = CURLE_OK;
   }
-  if (!closed && result == CURLE_OK) result = CURLE_WRITE_ERROR;
   if (result == CURLE_OK && part->position <= part->end) {
     // A body without a length ends wherever the connection closes: the rest is still missing.
     result = CURLE_PARTIAL_FILE;
@@ -367,17 +354,19 @@ size_t CMTCurlDownloader::PartWriteCallback(char* data, size_t size, size_t coun
   if (remaining <= 0) return 0;
   const size_t wanted = size * count;
   const size_t take = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(wanted), remaining));
-  const size_t written = fwrite(data, 1, take, part->file.get());
+  // libcurl hands over at most its receive buffer at a time: one write, straight to the system, so
+  // that a follower may read the bytes as soon as it is told of them.
+  DWORD written = 0;
+  const bool ok = WriteFile(part->file.get(), data, static_cast<DWORD>(take), &written, nullptr) != 0;
   part->position += static_cast<int64_t>(written);
   part->bytesPresent += static_cast<int64_t>(written);
-  // A follower may read only what the system holds: hand the C runtime's buffer over now. A
-  // failed flush leaves the stored length unknown: the attempt fails and the next one starts
-  // where the file really ends.
-  if (fflush(part->file.get()) != 0) return 0;
-  std::lock_guard<std::mutex> lock(part->followerMutex);
-  part->stored = part->bytesPresent;
-  if (part->follower != nullptr) part->follower->Stored(part->stored);
-  return written;
+  {
+    std::lock_guard<std::mutex> lock(part->followerMutex);
+    part->stored = part->bytesPresent;
+    if (part->follower != nullptr) part->follower->Stored(part->stored);
+  }
+  // A failed write fails the attempt; the next one continues after the bytes the system took.
+  return ok ? static_cast<size_t>(written) : 0;
 }
 
 int CMTCurlDownloader::OnProgress(void* downloader, curl_off_t /*dltotal*/, curl_off_t /*dlnow*/,
@@ -427,12 +416,12 @@ void CMTCurlDownloader::waitForFinishThreadFun(void* downloader) {
     std::lock_guard<std::mutex> lock(self->mutex_);
     self->lastPercentage_ = 0;
   }
-  const bool joined = self->JoinParts(&digest);
+  const bool placed = self->PlacePackage(&digest);
   if (self->stop_.IsSet()) {
     self->FreeParts();
     return;
   }
-  if (!joined) {
+  if (!placed) {
     UTILS_LOG(L"package missing or unreadable: %ls\r\n", self->filePath_.c_str());
     DeleteFileW(self->filePath_.c_str());
     self->FreeParts();
@@ -443,7 +432,7 @@ void CMTCurlDownloader::waitForFinishThreadFun(void* downloader) {
 }
 
 int CMTCurlDownloader::WaitForParts(RunDigest* digest) {
-  // The digest is taken over the part files in index order: the first one read back while it
+  // The digest is taken over the ranges in index order: the first one read back while it
   // downloads (or, without the follower's state, once it is complete), the last one while it
   // still downloads, once the parts before it are digested.
   int failed = 0;
@@ -451,7 +440,7 @@ int CMTCurlDownloader::WaitForParts(RunDigest* digest) {
     DownloadPartNode& part = *parts_[i];
     if (digest->complete && failed == 0 && i > 0 && i + 1 == parts_.size()) {
       digest->beforeLast = digest->state;
-      digest->lastFollower = std::make_unique<FileDigestFollower>(part.partPath, stop_.Flag(), digest->state);
+      digest->lastFollower = std::make_unique<FileDigestFollower>(part.runPath, stop_.Flag(), digest->state, part.start);
       std::lock_guard<std::mutex> lock(part.followerMutex);
       part.follower = digest->lastFollower.get();
       digest->lastFollower->Stored(part.stored);
@@ -468,54 +457,44 @@ int CMTCurlDownloader::WaitForParts(RunDigest* digest) {
 }
 
 void CMTCurlDownloader::EndWithFailedPart(int status) {
-  FreeParts();
   // The part files stay while they hold progress, also after the last failure: a retry that the
   // user starts continues them instead of starting over.
-  if (!HasProgress()) DeletePartFiles(filePath_);
+  const bool keep = HasProgress();
+  if (keep) KeepPartsApart();
+  FreeParts();
+  if (!keep) DeletePartFiles(filePath_);
   report_(RetryOnceThenFail(&retried_), static_cast<double>(status), L"LibCurl");
 }
 
-bool CMTCurlDownloader::JoinParts(RunDigest* digest) {
-  const std::wstring joinedPath = parts_.front()->partPath;
-  // The last part is digested beside the join: both read it, and neither has to wait for the other.
-  bool hashed = false;
-  std::unique_ptr<Utils::Thread> hasher;
-  if (digest->complete) {
-    if (parts_.size() == 1 && parts_.back()->digestReady) {
-      // A package of one part was digested while it arrived.
-      hashed = DigestLastPart(digest);
-    } else {
-      hasher = std::make_unique<Utils::Thread>(this, L"ABDEF", [this, digest, &hashed](void*) {
-        hashed = DigestLastPart(digest);
-      });
-      if (hasher->Handle() != nullptr) {
-        ResumeThread(hasher->Handle());
-      } else {
-        hasher.reset();
-        hashed = DigestLastPart(digest);
-      }
-    }
+void CMTCurlDownloader::KeepPartsApart() {
+  if (parts_.empty()) return;
+  // Every part thread has ended; the run file is written no more.
+  for (auto& part : parts_) part->file.reset();
+  const std::wstring runPath = parts_.front()->runPath;
+  for (size_t i = 1; i < parts_.size(); ++i) {
+    const DownloadPartNode& part = *parts_[i];
+    DeleteFileW(part.partPath.c_str());
+    // A range whose bytes cannot be kept is fetched again from its first byte.
+    if (part.stored > 0 && !CopyFileRange(runPath, part.start, part.partPath, 0, part.stored))
+      DeleteFileW(part.partPath.c_str());
   }
-  bool ok;
-  {
-    Utils::UniqueFileHandle joined(CreateFileW(joinedPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ok = static_cast<bool>(joined);
-    std::vector<char> buffer(ok && parts_.size() > 1 ? kJoinBlockSize : 0);
-    for (size_t i = 1; ok && i < parts_.size(); ++i) {
-      ok = AppendFile(joined.get(), parts_[i]->partPath, &buffer);
-      if (ok) FINISH_LOG(L"partPath::%ls\r\n", parts_[i]->partPath.c_str());
-    }
-  }
-  hasher.reset();
+  // The first range's file ends where its bytes do, as the next run expects.
+  if (!CutFile(runPath, parts_.front()->stored)) DeleteFileW(runPath.c_str());
+}
+
+bool CMTCurlDownloader::PlacePackage(RunDigest* digest) {
+  const std::wstring runPath = parts_.front()->runPath;
+  for (auto& part : parts_) part->file.reset();
+  const bool hashed = digest->complete && DigestLastPart(digest);
   if (digest->lastFollower) digest->lastFollower->Cancel();  // its handle is closed before the rename
-  digest->complete = digest->complete && hashed;
+  digest->complete = hashed;
+  for (size_t i = 1; i < parts_.size(); ++i) FINISH_LOG(L"partPath::%ls\r\n", parts_[i]->partPath.c_str());
   if (stop_.IsSet()) return false;
   // Whatever went wrong on the way, only a file of exactly the package's length is the package.
-  ok = ok && Utils::FileSize(joinedPath) == contentLength_;
+  bool ok = Utils::FileSize(runPath) == contentLength_;
   if (ok) {
     DeleteFileW(filePath_.c_str());
-    ok = MoveFileExW(joinedPath.c_str(), filePath_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+    ok = MoveFileExW(runPath.c_str(), filePath_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
   }
   DeletePartFiles(filePath_);
   return ok && Utils::FileSize(filePath_) == contentLength_;
@@ -565,7 +544,7 @@ bool CMTCurlDownloader::DigestPart(size_t index, Utils::Md5Context* digest) cons
   const DownloadPartNode& part = *parts_[index];
   // The follower's state starts from the file's first byte, so it stands for the package's
   // digest so far only at the first part. Its file is untouched since: the part's thread has
-  // ended and the join has not begun.
+  // ended and the package has not been placed yet.
   if (index == 0 && part.digestReady) {
     *digest = part.digestContext;
     return true;
@@ -574,21 +553,20 @@ bool CMTCurlDownloader::DigestPart(size_t index, Utils::Md5Context* digest) cons
 }
 
 bool CMTCurlDownloader::HashPart(const DownloadPartNode& part, Utils::Md5Context* digest) const {
-  Utils::UniqueFileHandle file(CreateFileW(part.partPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  Utils::UniqueFileHandle file(CreateFileW(part.runPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return false;
+  if (!file || !SeekTo(file.get(), part.start)) return false;
   std::vector<char> buffer(kHashBlockSize);
-  int64_t total = 0;
-  for (;;) {
+  for (int64_t left = part.end - part.start + 1; left > 0;) {
     if (stop_.IsSet()) return false;
+    const DWORD want = static_cast<DWORD>(std::min<int64_t>(left, static_cast<int64_t>(buffer.size())));
     DWORD got = 0;
-    // A failed read must not pass for the end of the part.
-    if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return false;
-    if (got == 0) break;
+    // A failed or short read must not pass for the end of the part.
+    if (!ReadFile(file.get(), buffer.data(), want, &got, nullptr) || got != want) return false;
     Utils::Md5Update(digest, buffer.data(), got);
-    total += got;
+    left -= got;
   }
-  return total == part.end - part.start + 1;
+  return true;
 }
 
 void CMTCurlDownloader::FreeParts() { parts_.clear(); }

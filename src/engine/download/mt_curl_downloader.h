@@ -1,10 +1,12 @@
 #pragma once
 // The multi-part downloader: one header request for the final URL and the length of the package,
-// then one or two byte ranges, each fetched into a part file of its own ("<file>_0", "<file>_1")
-// on a thread of its own with its own libcurl easy handle and attempt budget. The run then waits
-// for the parts, joins their files into the destination, checks the MD5 digest that the final URL
-// carries and reports with the download codes 1001 to 1006. Part files survive a failed run that
-// had shown progress, so the next run continues each range where its file ends.
+// then one or two byte ranges, each fetched on a thread of its own with its own libcurl easy handle
+// and attempt budget. Every range is written at its own offset into one file, the first part file
+// ("<file>_0"), so that the package is whole there once the ranges are, with no copy. The run then
+// waits for the parts, renames that file to the destination, checks the MD5 digest that the final
+// URL carries and reports with the download codes 1001 to 1006. Between runs each range is kept in
+// a part file of its own ("<file>_0", "<file>_1"): a failed run that had shown progress leaves its
+// ranges there, and the next run continues each range where its file ends.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -27,24 +29,27 @@ class CMTCurlDownloader : public CDownloader {
 public:
   // One byte range of the package and what of it is on disk.
   struct DownloadPartNode {
-    Utils::UniqueCFile file;   // the part file, open for appending while the part is pending
+    Utils::UniqueFileHandle file;  // the run file, open for writing at position while the part is pending
     int64_t position = 0;      // absolute offset of the next byte to write
     int64_t end = -1;          // absolute offset of the range's last byte (inclusive)
     UniqueCurl easy;           // kept across the part's attempts
     std::string realUrl;       // UTF-8 (ANSI for a file URL), as libcurl takes it
-    std::wstring partPath;
-    int status = kPartPending; // 0 complete, -1 pending, -2 no part file, else libcurl's last result
+    std::wstring partPath;     // where the range is kept between runs
+    std::wstring runPath;      // where the run assembles the package: the first part file
+    int status = kPartPending; // 0 complete, -1 pending, -2 no run file, else libcurl's last result
     std::atomic<int64_t> bytesPresent{0};  // bytes of this range in the part file; read by progress
 
     int64_t start = 0;         // absolute offset of the range's first byte
     bool responseChecked = false;  // the current attempt's answer has been looked at
-    // The parts are digested while they arrive, read back from their files, so that the run
+    // The parts are digested while they arrive, read back from the run file, so that the run
     // finds the MD5 state ready instead of reading the package again after the transfer: the
     // first part by a follower of its own attempt, the last one by the run's follower, which
     // starts from the state after the first part.
     std::mutex followerMutex;                // follower and stored between the part and the run
     FileDigestFollower* follower = nullptr;  // the follower the writes are announced to, if any
-    int64_t stored = 0;                      // bytes of the part file handed to the system
+    // Bytes of the range (from its first byte on) that the system has taken: where the next
+    // attempt continues and what a failed run keeps.
+    int64_t stored = 0;
     bool digestReady = false;                // the first part file as it stands is in digestContext
     Utils::Md5Context digestContext{};
     // Last, so that it is joined before the handles and the file that the thread uses go away.
@@ -52,7 +57,7 @@ public:
   };
 
   static constexpr int kPartPending = -1;
-  static constexpr int kPartNoFile = -2;  // the part file could not be opened
+  static constexpr int kPartNoFile = -2;  // the run file could not be opened or positioned
   // A package is fetched in two parts from twice this size on, never in more than two.
   static constexpr int64_t kPartThreshold = 10 * 1024 * 1024;
   static constexpr int kMaxParts = 2;
@@ -113,13 +118,18 @@ private:
   // The end of a run whose parts did not all arrive: 1005 the first time, 1004 afterwards. The
   // part files stay for the next run when they hold progress.
   void EndWithFailedPart(int status);
-  // Appends the parts to the first part file and renames it to the destination; false when the
-  // result is not exactly the package's length.
-  bool JoinParts(RunDigest* digest);
-  // The digest verdict over the joined package and the run's last report.
+  // The bytes a range kept from the run before: its part file, which the run file takes over
+  // (the first part file is the run file). 0 when there is none or it cannot hold the range.
+  int64_t TakeOverKeptBytes(const DownloadPartNode& part) const;
+  // After a failed run: each range's bytes back into its own part file, so that the next run
+  // continues each where its file ends. A range that cannot be kept starts over.
+  void KeepPartsApart();
+  // Digests the last part and renames the run file to the destination; false when it is not
+  // exactly the package's length.
+  bool PlacePackage(RunDigest* digest);
+  // The digest verdict over the placed package and the run's last report.
   void Verify(RunDigest* digest);
-  // Feeds the part file to the digest; false when it cannot be read whole or does not hold
-  // exactly its range.
+  // Feeds the part's range of the run file to the digest; false when it cannot be read whole.
   bool HashPart(const DownloadPartNode& part, Utils::Md5Context* digest) const;
   // Continues `digest` with the part at `index`: from the follower's state when it has one,
   // else by reading the part file (see HashPart).

@@ -88,6 +88,49 @@ TEST_F(FileDigestFollowerTest, BytesThatWereThereBeforeAreHashedFromTheFirstOne)
   EXPECT_EQ(Md5(bytes), follower.Finish(static_cast<int64_t>(bytes.size())));
 }
 
+// A range of a file that other writers fill around it, continued from the state of the bytes
+// before it: their bytes are no part of the digest and no reason to doubt it, and a range that
+// does not end where it was said to gives no digest.
+TEST_F(FileDigestFollowerTest, ARangeOfASharedFileContinuesTheDigestOfTheBytesBeforeIt) {
+  const std::string bytes = PatternBytes(3 * kMiB + 5, 25);
+  const size_t offset = kMiB + 17;
+  const size_t length = kMiB + 300;
+  Utils::Md5Context before;
+  Utils::Md5Init(&before);
+  Utils::Md5Update(&before, bytes.data(), offset);
+  struct Case {
+    const char* name;
+    size_t finishedAt;  // the length the follower is told the range has in the end
+    std::string expected;
+  } const cases[] = {
+      {"whole range", length, Md5(bytes.substr(0, offset + length))},
+      {"the range is said to be longer than the file holds", bytes.size() - offset + 1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestSupport::ScratchDir dir(L"range");
+    const std::wstring path = dir.File(L"package.part");
+    Writer ranged(path), other(path);
+    ASSERT_TRUE(ranged.Open());
+    ASSERT_TRUE(other.Open());
+    // The other writer's bytes beyond the range come first: the file is longer than the range
+    // from the start.
+    ASSERT_TRUE(other.WriteAt(static_cast<int64_t>(offset + length), bytes.substr(offset + length)));
+    FileDigestFollower follower(path, nullptr, before, static_cast<int64_t>(offset));
+    const size_t steps[] = {1, 4095, kMiB / 2, length - kMiB / 2 - 4096};
+    size_t written = 0;
+    for (size_t step : steps) {
+      ASSERT_TRUE(ranged.WriteAt(static_cast<int64_t>(offset + written), bytes.substr(offset + written, step)));
+      written += step;
+      follower.Stored(static_cast<int64_t>(written));
+    }
+    // Meanwhile the bytes before the range arrive as well.
+    ASSERT_TRUE(other.WriteAt(0, bytes.substr(0, offset)));
+    EXPECT_EQ(c.expected, follower.Finish(static_cast<int64_t>(c.finishedAt)));
+    EXPECT_EQ(Md5(bytes), Utils::GetFileMd5(path));
+  }
+}
+
 TEST_F(FileDigestFollowerTest, TheDigestIsOfTheBytesOnDiskNotOfTheBytesWritten) {
   const std::string bytes = PatternBytes(2 * kMiB, 23);
   Writer writer(Path());

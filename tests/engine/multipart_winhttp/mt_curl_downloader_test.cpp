@@ -408,6 +408,50 @@ TEST_F(MTCurlDownloaderTest, AFinalFailureAfterProgressKeepsThePartFilesForTheRe
   EXPECT_EQ(std::vector<std::wstring>{kPackageName}, FolderEntries(dir_.Path()));
 }
 
+// Both ranges are written into one file during a run, each at its offset. A run that fails with
+// both ranges incomplete leaves each range's bytes in its own part file, and the next run
+// continues both from there.
+TEST_F(MTCurlDownloaderTest, RangesThatBothEndShortAreKeptApartAndBothContinued) {
+  const int64_t size = 21 * kMiB;
+  const int64_t half = size / 2;
+  // Every answer closes after this many bytes: each range spends its budget of thirteen
+  // partial-file attempts and ends with 13 pieces, well short of its half.
+  const int64_t piece = 300000;
+  const int64_t kept = 13 * piece;
+  const std::string bytes = PatternBytes(static_cast<size_t>(size), 140);
+  const std::string path = server_.AddPackage("pkg.exe", bytes);
+  server_.SetFault({FaultKind::kCutBody, static_cast<uint64_t>(piece), "GET"});
+  auto downloader = Make(Url(path), Target());
+  std::vector<std::wstring> keptFiles;
+  std::string first, second;
+  size_t firstRunRequests = 0;
+  reports_.onRetry = [&] {
+    keptFiles = FolderEntries(dir_.Path());
+    first = Contents(Target() + L"_0");
+    second = Contents(Target() + L"_1");
+    server_.ClearFaults();
+    firstRunRequests = server_.Requests().size();
+    downloader->Start(Target());
+  };
+  downloader->Start(Target());
+  ASSERT_TRUE(reports_.WaitForDownloadEnd());
+
+  EXPECT_EQ((std::vector<int>{DL_CODE_START, DL_CODE_RETRY, DL_CODE_START, DL_CODE_SUCCESS}), reports_.Codes());
+  EXPECT_EQ((std::vector<std::wstring>{kPackageName + L"_0", kPackageName + L"_1"}), keptFiles);
+  EXPECT_TRUE(SameBytes(bytes.substr(0, static_cast<size_t>(kept)), first));
+  EXPECT_TRUE(SameBytes(bytes.substr(static_cast<size_t>(half), static_cast<size_t>(kept)), second));
+  std::vector<std::string> secondRun;
+  std::vector<PackageServer::RequestRecord> requests = server_.Requests();
+  for (size_t i = firstRunRequests; i < requests.size(); ++i) secondRun.push_back(requests[i].range);
+  std::sort(secondRun.begin(), secondRun.end());
+  std::vector<std::string> expected = {Range(kept, half - 1), Range(half + kept, size - 1)};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(expected, secondRun);
+  EXPECT_TRUE(SameBytes(bytes, Contents(Target())));
+  downloader.reset();
+  EXPECT_EQ(std::vector<std::wstring>{kPackageName}, FolderEntries(dir_.Path()));
+}
+
 TEST_F(MTCurlDownloaderTest, AServerThatIgnoresRangesNeverGetsBytesIntoTheWrongPart) {
   const int64_t size = 21 * kMiB;
   const int64_t half = size / 2;
