@@ -7,6 +7,11 @@ set_target_properties(activex_test_control PROPERTIES PREFIX "")
 tessmark_target_options(activex_test_control)
 target_include_directories(activex_test_control PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(activex_test_control PRIVATE ole32 oleaut32 uuid user32 gdi32)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  # The exports file names the COM entry points undecorated, as COM looks them up; the 32-bit
+  # linker matches them to their stdcall names on purpose here.
+  target_link_options(activex_test_control PRIVATE -Wl,--enable-stdcall-fixup)
+endif()
 
 tessmark_add_test(ui_activex_tests
   SOURCES
