@@ -44,4 +44,6 @@ follower=$!
 status=0
 wait "$program" || status=$?
 wait "$follower" || true
+# A program that dies hard loses what it had buffered; the code at least says how it ended.
+[ "$status" -eq 0 ] || echo "[wine-run] $(basename "$1") ended with exit code $status" >&2
 exit "$status"
