@@ -34,8 +34,8 @@ constexpr GUID kDocHostCommandHandler = {
     0xF38BC242, 0xB950, 0x11D1, {0x89, 0x18, 0x00, 0xC0, 0x4F, 0xC2, 0xC8, 0x36}};
 constexpr GUID kDownloadManagerService = {
     0x988934A4, 0x064B, 0x11D3, {0xBB, 0x80, 0x00, 0x10, 0x4B, 0x35, 0xE7, 0xF9}};
-// How long a navigation may take to end under Wine (a limit, not a pause).
-constexpr DWORD kNavigationLimitMs = 15000;
+// How long a navigation may take to end under Wine on a busy machine (a limit, not a pause).
+constexpr DWORD kNavigationLimitMs = 60000;
 
 const char kPage[] = "<html><head><title>t</title></head><body>page</body></html>";
 
