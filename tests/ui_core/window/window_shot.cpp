@@ -1,5 +1,5 @@
-// Shows a skinned frame window with its shadow over a plain magenta window, for the screenshot
-// test (screenshot_test.sh) to take a picture of.
+// Shows a skinned frame window with its shadow, for the screenshot test (screenshot_test.sh) to
+// take a picture of over the magenta screen background it sets.
 //   window_shot.exe <ready file> <done file>
 // Writes "x y width height" of the frame to the ready file once the frame and its shadow have
 // been painted, then waits until the done file exists (at most 60 s) and ends.
@@ -18,28 +18,6 @@ namespace {
 constexpr int kFrameX = 700;
 constexpr int kFrameY = 450;
 
-LRESULT CALLBACK BackgroundProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(window, &ps);
-    Utils::UniqueBrush magenta(::CreateSolidBrush(RGB(255, 0, 255)));
-    ::FillRect(dc, &ps.rcPaint, magenta.get());
-    ::EndPaint(window, &ps);
-    return 0;
-  }
-  return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-HWND CreateBackground() {
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = &BackgroundProc;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"TessmarkShotBackground";
-  ::RegisterClassW(&wc);
-  return ::CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, kFrameX - 100,
-                           kFrameY - 100, 600, 500, nullptr, nullptr, wc.hInstance, nullptr);
-}
-
 bool FileExists(const wchar_t* path) {
   return ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
@@ -53,7 +31,6 @@ int wmain(int argc, wchar_t** argv) {
   SkinUI::CWindowManagerUI::SetResourceArchive7z(true);
   SkinUI::CWindowShadow::Initialize(instance);
 
-  Utils::UniqueWindow background(CreateBackground());
   WindowFixture::TestFrame frame(L"ShotWnd.xml");
   if (frame.CreateAt(kFrameX, kFrameY) == nullptr) return 3;
   frame.ShowWindow(true);
