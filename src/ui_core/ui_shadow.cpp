@@ -128,9 +128,24 @@ CWindowShadow::~CWindowShadow() {
       }
     }
   }
-  if (shadowWindow_ != nullptr && ::IsWindow(shadowWindow_)) {
-    ::PostMessageW(shadowWindow_, WM_CLOSE, 0, 0);
+  DestroyBands();
+}
+
+void CWindowShadow::DestroyBands() {
+  for (Utils::UniqueWindow& band : bands_) {
+    const HWND window = band.get();
+    if (window == nullptr) continue;
+    // The system destroys owned windows before their owner, and only the creating thread may
+    // destroy a window: a band that is gone or foreign is let go, not destroyed again.
+    if (!::IsWindow(window)) {
+      band.release();
+    } else if (::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId()) {
+      ::PostMessageW(band.release(), WM_CLOSE, 0, 0);
+    } else {
+      band.reset();
+    }
   }
+  for (TBandPlaceUI& place : places_) place = TBandPlaceUI{};
 }
 
 bool CWindowShadow::Initialize(HINSTANCE instance) {
@@ -162,15 +177,22 @@ bool CWindowShadow::IsInitialized() { return g_updateLayeredWindow != nullptr; }
 void CWindowShadow::Create(HWND parent) {
   if (g_updateLayeredWindow == nullptr || parent == nullptr || !::IsWindow(parent)) return;
   // One shadow per window: a second one would subclass the parent into itself.
-  if (shadowWindow_ != nullptr || FindPair(parent) != nullptr) return;
+  if (HasWindows() || FindPair(parent) != nullptr) return;
 
-  shadowWindow_ = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT, kShadowClassName, nullptr,
-                                    WS_POPUPWINDOW, CW_USEDEFAULT, 0, 0, 0, parent, nullptr,
-                                    g_shadowInstance, nullptr);
-  if (shadowWindow_ == nullptr) return;
+  for (Utils::UniqueWindow& band : bands_) {
+    // A plain popup without a system menu: under Wine a popup with one counts as a managed
+    // top-level window, and the window manager then has a say in showing and destroying it.
+    band.reset(::CreateWindowExW(
+        WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW,
+        kShadowClassName, nullptr, WS_POPUP, CW_USEDEFAULT, 0, 0, 0, parent, nullptr,
+        g_shadowInstance, nullptr));
+    if (!band) {
+      DestroyBands();
+      return;
+    }
+  }
   if (!AddPair(parent, this)) {
-    ::DestroyWindow(shadowWindow_);
-    shadowWindow_ = nullptr;
+    DestroyBands();
     return;
   }
   parent_ = parent;
@@ -182,12 +204,19 @@ void CWindowShadow::Create(HWND parent) {
     status_ = kEnabled | kParentVisible;
   } else {
     status_ = kEnabled | kVisible | kParentVisible;
-    ::ShowWindow(shadowWindow_, SW_SHOWNA);
     Update(parent);
   }
 
   previousParentProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
       parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWindowShadow::ParentProc)));
+}
+
+HWND CWindowShadow::GetBandWindow(int band) const {
+  return band >= 0 && band < kBandCount ? bands_[band].get() : nullptr;
+}
+
+CWindowShadow::TBandPlaceUI CWindowShadow::GetBandPlace(int band) const {
+  return band >= 0 && band < kBandCount ? places_[band] : TBandPlaceUI{};
 }
 
 // --- setters ---------------------------------------------------------------------------------------
@@ -273,23 +302,20 @@ LRESULT CALLBACK CWindowShadow::ParentProc(HWND window, UINT message, WPARAM wPa
 void CWindowShadow::OnParentMessage(HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DESTROY:
-      if (shadowWindow_ != nullptr && ::IsWindow(shadowWindow_)) ::DestroyWindow(shadowWindow_);
-      shadowWindow_ = nullptr;
+      DestroyBands();
       status_ = 0;
       break;
     case WM_MOVE:
-      if ((status_ & kVisible) != 0 && shadowWindow_ != nullptr) {
+      if ((status_ & kVisible) != 0 && HasWindows()) {
         RECT rc = {};
         ::GetWindowRect(parent, &rc);
-        const POINT origin = ShadowOrigin(rc);
-        ::SetWindowPos(shadowWindow_, nullptr, origin.x, origin.y, 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveBands(rc);
       }
       break;
     case WM_SIZE:
       if ((status_ & kEnabled) == 0) break;
       if (wParam == SIZE_MINIMIZED || wParam == SIZE_MAXIMIZED) {
-        ::ShowWindow(shadowWindow_, SW_HIDE);
+        ShowBands(false);
         status_ &= static_cast<BYTE>(~kVisible);
       } else if ((status_ & kParentVisible) != 0) {
         const WORD width = LOWORD(lParam);
@@ -302,8 +328,8 @@ void CWindowShadow::OnParentMessage(HWND parent, UINT message, WPARAM wParam, LP
           updatePending_ = true;
         }
         if ((status_ & kVisible) == 0) {
-          ::ShowWindow(shadowWindow_, SW_SHOWNA);
           status_ |= kVisible;
+          ShowBands(true);
         }
       }
       lastParentWidth_ = LOWORD(lParam);
@@ -322,16 +348,67 @@ void CWindowShadow::OnParentMessage(HWND parent, UINT message, WPARAM wParam, LP
     case WM_SHOWWINDOW:
       if ((status_ & kEnabled) == 0) break;
       if (wParam == FALSE) {
-        ::ShowWindow(shadowWindow_, SW_HIDE);
+        ShowBands(false);
         status_ &= static_cast<BYTE>(~(kVisible | kParentVisible));
       } else if ((status_ & kParentVisible) == 0) {
         updatePending_ = true;
-        ::ShowWindow(shadowWindow_, SW_SHOWNA);
         status_ |= kVisible | kParentVisible;
+        ShowBands(true);
       }
       break;
     default:
       break;
+  }
+}
+
+void CWindowShadow::ShowBands(bool show) {
+  for (int i = 0; i < kBandCount; ++i) {
+    const HWND band = bands_[i].get();
+    if (band == nullptr) continue;
+    const bool wanted = show && !::IsRectEmpty(&places_[i].screen);
+    if ((::IsWindowVisible(band) != FALSE) != wanted) {
+      ::ShowWindow(band, wanted ? SW_SHOWNA : SW_HIDE);
+    }
+  }
+}
+
+void CWindowShadow::MoveBands(const RECT& parentRect) {
+  const int dx = parentRect.left - placedParentOrigin_.x;
+  const int dy = parentRect.top - placedParentOrigin_.y;
+  if (dx == 0 && dy == 0) return;
+  placedParentOrigin_ = POINT{parentRect.left, parentRect.top};
+  lastOrigin_.x += dx;
+  lastOrigin_.y += dy;
+  for (int i = 0; i < kBandCount; ++i) {
+    RECT& screen = places_[i].screen;
+    if (::IsRectEmpty(&screen)) continue;
+    ::OffsetRect(&screen, dx, dy);
+    ::SetWindowPos(bands_[i].get(), nullptr, screen.left, screen.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void CWindowShadow::SplitAroundParent(const RECT& shadow, const RECT& parent,
+                                      RECT bands[kBandCount]) {
+  // Clamping every edge of the parent into the shadow turns the subtraction into four plain
+  // strips, also when an offset pushes the shadow off one side of the parent or off it whole
+  // (then the inner rectangle is empty and the strips cover the whole shadow).
+  const auto clamp = [](LONG value, LONG low, LONG high) {
+    return std::max(low, std::min(value, high));
+  };
+  const LONG width = std::max<LONG>(shadow.right - shadow.left, 0);
+  const LONG height = std::max<LONG>(shadow.bottom - shadow.top, 0);
+  const RECT s = {shadow.left, shadow.top, shadow.left + width, shadow.top + height};
+  const LONG innerTop = clamp(parent.top, s.top, s.bottom);
+  const LONG innerBottom = clamp(parent.bottom, innerTop, s.bottom);
+  const LONG innerLeft = clamp(parent.left, s.left, s.right);
+  const LONG innerRight = clamp(parent.right, innerLeft, s.right);
+  bands[kTopBand] = RECT{s.left, s.top, s.right, innerTop};
+  bands[kBottomBand] = RECT{s.left, innerBottom, s.right, s.bottom};
+  bands[kLeftBand] = RECT{s.left, innerTop, innerLeft, innerBottom};
+  bands[kRightBand] = RECT{innerRight, innerTop, s.right, innerBottom};
+  for (int i = 0; i < kBandCount; ++i) {
+    if (::IsRectEmpty(&bands[i])) bands[i] = RECT{0, 0, 0, 0};
   }
 }
 
@@ -345,7 +422,7 @@ LRESULT CALLBACK CWindowShadow::ShadowProc(HWND window, UINT message, WPARAM wPa
 // --- painting --------------------------------------------------------------------------------------
 
 void CWindowShadow::Update(HWND parent) {
-  if (shadowWindow_ == nullptr || !::IsWindow(shadowWindow_) || parent == nullptr) return;
+  if (!HasWindows() || parent == nullptr) return;
   RECT parentRect = {};
   ::GetWindowRect(parent, &parentRect);
   const int width = parentRect.right - parentRect.left;
@@ -355,7 +432,12 @@ void CWindowShadow::Update(HWND parent) {
     shadowSize.cx = width + corner_.left + corner_.right;
     shadowSize.cy = height + corner_.top + corner_.bottom;
   }
-  if (shadowSize.cx <= 0 || shadowSize.cy <= 0) return;
+  if (shadowSize.cx <= 0 || shadowSize.cy <= 0) {
+    // A negative size larger than the parent leaves no shadow; an old one would be wrong.
+    for (TBandPlaceUI& place : places_) place = TBandPlaceUI{};
+    ShowBands(false);
+    return;
+  }
 
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -387,17 +469,35 @@ void CWindowShadow::Update(HWND parent) {
     MakeShadow(pixels, parent, parentRect);
   }
 
-  POINT origin = ShadowOrigin(parentRect);
-  ::SetWindowPos(shadowWindow_, nullptr, origin.x, origin.y, shadowSize.cx, shadowSize.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-  POINT sourcePoint = {0, 0};
-  BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  g_updateLayeredWindow(shadowWindow_, nullptr, &origin, &shadowSize, dc.get(), &sourcePoint, 0,
-                        &blend, ULW_ALPHA);
+  PlaceBands(dc.get(), ShadowOrigin(parentRect), shadowSize, parentRect);
 
   lastPixels_.reset(new uint8_t[pixelCount * sizeof(uint32_t)]);
   std::memcpy(lastPixels_.get(), pixels, pixelCount * sizeof(uint32_t));
   lastSize_ = shadowSize;
+}
+
+void CWindowShadow::PlaceBands(HDC bitmapDC, POINT origin, SIZE size, const RECT& parentRect) {
+  const RECT shadowRect = {origin.x, origin.y, origin.x + size.cx, origin.y + size.cy};
+  RECT screen[kBandCount];
+  SplitAroundParent(shadowRect, parentRect, screen);
+  lastOrigin_ = origin;
+  placedParentOrigin_ = POINT{parentRect.left, parentRect.top};
+  for (int i = 0; i < kBandCount; ++i) {
+    TBandPlaceUI& place = places_[i];
+    place.screen = screen[i];
+    place.source = POINT{screen[i].left - origin.x, screen[i].top - origin.y};
+    if (::IsRectEmpty(&place.screen)) continue;
+    const HWND band = bands_[i].get();
+    POINT position = {place.screen.left, place.screen.top};
+    SIZE bandSize = {place.screen.right - place.screen.left,
+                     place.screen.bottom - place.screen.top};
+    ::SetWindowPos(band, nullptr, position.x, position.y, bandSize.cx, bandSize.cy,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    g_updateLayeredWindow(band, nullptr, &position, &bandSize, bitmapDC, &place.source, 0,
+                          &blend, ULW_ALPHA);
+  }
+  ShowBands((status_ & kVisible) != 0);
 }
 
 void CWindowShadow::MakeShadow(uint32_t* pixels, HWND parent, const RECT& parentRect) {

@@ -1,11 +1,13 @@
-// The drop shadow on real windows under Xvfb: its window next to the parent, following moves,
-// sizes, minimise and maximise, its per-pixel alpha as handed to UpdateLayeredWindow (Wine draws
-// layered windows without blending, so a screenshot cannot show it), the image shadow, the
-// setters' ranges and the table of shadowed windows.
+// The drop shadow on real windows under Xvfb: its band windows around the parent (never over
+// it), following moves, sizes, minimise and maximise, its per-pixel alpha as handed to
+// UpdateLayeredWindow (Wine draws layered windows without blending, so a screenshot cannot show
+// it), the image shadow, the setters' ranges and the table of shadowed windows.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "ui_core/ui_globals.h"
 #include "ui_core/ui_shadow.h"
@@ -40,27 +42,6 @@ protected:
   }
 };
 
-// A shown 600 x 400 frame at (200, 150) whose computed shadow has size 6, sharpness 10,
-// darkness 20, position 1,1 and the colour "#26003B76".
-class ShadowWndTest : public ShadowTest {
-protected:
-  void SetUp() override {
-    ShadowTest::SetUp();
-    hwnd_ = ShowFrame(frame_, 200, 150, SIZE{612, 412});
-    ASSERT_NE(hwnd_, nullptr);
-    shadowWindow_ = frame_.GetShadow().GetShadowWindow();
-    ASSERT_NE(shadowWindow_, nullptr);
-  }
-  void TearDown() override {
-    if (hwnd_ != nullptr && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
-    TestSupport::PumpPending();
-  }
-
-  TestFrame frame_{L"ShadowWnd.xml"};
-  HWND hwnd_ = nullptr;
-  HWND shadowWindow_ = nullptr;
-};
-
 // Pixel (x, y) of the last shadow bitmap as 0xAARRGGBB (premultiplied).
 uint32_t ShadowPixel(const CWindowShadow& shadow, int x, int y) {
   const SIZE size = shadow.GetLastSize();
@@ -74,35 +55,236 @@ uint32_t ShadowPixel(const CWindowShadow& shadow, int x, int y) {
 
 int Alpha(uint32_t pixel) { return static_cast<int>(pixel >> 24); }
 
-void ExpectRect(const RECT& actual, int left, int top, int width, int height) {
-  EXPECT_EQ(actual.left, left);
-  EXPECT_EQ(actual.top, top);
-  EXPECT_EQ(actual.right - actual.left, width);
-  EXPECT_EQ(actual.bottom - actual.top, height);
+std::string RectText(const RECT& rc) {
+  return std::to_string(rc.left) + "," + std::to_string(rc.top) + " - " +
+         std::to_string(rc.right) + "," + std::to_string(rc.bottom);
 }
 
-TEST_F(ShadowWndTest, ShadowOfA600x400WindowWithSize6IsLargerBy12AndSitsAtMinus5) {
-  EXPECT_EQ(frame_.GetShadow().GetLastSize().cx, 612);
-  EXPECT_EQ(frame_.GetShadow().GetLastSize().cy, 412);
-  ExpectRect(WindowRect(shadowWindow_), 195, 145, 612, 412);
-  EXPECT_TRUE(::IsWindowVisible(shadowWindow_));
-  EXPECT_EQ(frame_.GetShadow().GetStatus(),
+bool Contains(const RECT& rc, int x, int y) {
+  return x >= rc.left && x < rc.right && y >= rc.top && y < rc.bottom;
+}
+
+// The shadow bitmap of the last update lies at (left, top) with that size on the screen.
+void ExpectShadowAt(const CWindowShadow& shadow, int left, int top, int width, int height) {
+  EXPECT_EQ(shadow.GetLastOrigin().x, left);
+  EXPECT_EQ(shadow.GetLastOrigin().y, top);
+  EXPECT_EQ(shadow.GetLastSize().cx, width);
+  EXPECT_EQ(shadow.GetLastSize().cy, height);
+}
+
+// Checks a set of band rectangles against shadow minus parent point by point: every point of
+// the shadow outside the parent lies in exactly one band, no other point lies in any.
+void ExpectBandsAreShadowMinusParent(const RECT (&bands)[CWindowShadow::kBandCount],
+                                     const RECT& shadow, const RECT& parent) {
+  for (const RECT& band : bands) {
+    EXPECT_LE(band.left, band.right) << RectText(band);
+    EXPECT_LE(band.top, band.bottom) << RectText(band);
+  }
+  RECT box = {};
+  ::UnionRect(&box, &shadow, &parent);
+  int wrong = 0;
+  for (int y = box.top - 1; y <= box.bottom && wrong < 5; ++y) {
+    for (int x = box.left - 1; x <= box.right && wrong < 5; ++x) {
+      int covering = 0;
+      for (const RECT& band : bands) covering += Contains(band, x, y) ? 1 : 0;
+      const int expected = Contains(shadow, x, y) && !Contains(parent, x, y) ? 1 : 0;
+      if (covering != expected) {
+        ADD_FAILURE() << "point " << x << "," << y << " lies in " << covering << " bands";
+        ++wrong;
+      }
+    }
+  }
+}
+
+// The band windows as they are on the screen: visible exactly where a band has area, at the
+// place the shadow gave it, and together the shadow rectangle minus the parent's rectangle.
+void ExpectBandWindowsAround(const CWindowShadow& shadow, HWND parent, const RECT& shadowRect) {
+  RECT actual[CWindowShadow::kBandCount] = {};
+  for (int band = 0; band < CWindowShadow::kBandCount; ++band) {
+    SCOPED_TRACE("band " + std::to_string(band));
+    const HWND window = shadow.GetBandWindow(band);
+    ASSERT_NE(window, nullptr);
+    const RECT placed = shadow.GetBandPlace(band).screen;
+    if (::IsRectEmpty(&placed)) {
+      EXPECT_FALSE(::IsWindowVisible(window));
+      continue;
+    }
+    EXPECT_TRUE(::IsWindowVisible(window));
+    actual[band] = WindowRect(window);
+    EXPECT_TRUE(::EqualRect(&actual[band], &placed))
+        << RectText(actual[band]) << " placed at " << RectText(placed);
+  }
+  ExpectBandsAreShadowMinusParent(actual, shadowRect, WindowRect(parent));
+}
+
+// Every band shows its own part of the shadow: the pixel that a band hands UpdateLayeredWindow
+// for a screen point (its slice of the bitmap starts at its source point) is the shadow's pixel
+// at that point, the bitmap lying at the expected origin. Returns how many pixels were compared.
+int ExpectBandsShowTheShadowAt(const CWindowShadow& shadow, POINT origin) {
+  const SIZE size = shadow.GetLastSize();
+  int compared = 0;
+  if (shadow.GetLastPixels() == nullptr) {
+    ADD_FAILURE() << "no shadow bitmap";
+    return compared;
+  }
+  for (int band = 0; band < CWindowShadow::kBandCount; ++band) {
+    SCOPED_TRACE("band " + std::to_string(band));
+    const CWindowShadow::TBandPlaceUI place = shadow.GetBandPlace(band);
+    if (::IsRectEmpty(&place.screen)) continue;
+    const int width = place.screen.right - place.screen.left;
+    const int height = place.screen.bottom - place.screen.top;
+    // The slice lies inside the bitmap.
+    if (place.source.x < 0 || place.source.y < 0 || place.source.x + width > size.cx ||
+        place.source.y + height > size.cy) {
+      ADD_FAILURE() << "slice at " << place.source.x << "," << place.source.y
+                    << " leaves the bitmap";
+      continue;
+    }
+    int wrong = 0;
+    for (int y = 0; y < height && wrong < 5; ++y) {
+      for (int x = 0; x < width && wrong < 5; ++x) {
+        const uint32_t handed = ShadowPixel(shadow, place.source.x + x, place.source.y + y);
+        const int screenX = place.screen.left + x;
+        const int screenY = place.screen.top + y;
+        const uint32_t expected = ShadowPixel(shadow, screenX - origin.x, screenY - origin.y);
+        ++compared;
+        if (Alpha(handed) != Alpha(expected)) {
+          ADD_FAILURE() << "at " << screenX << "," << screenY << " the band hands alpha "
+                        << Alpha(handed) << ", the shadow has " << Alpha(expected);
+          ++wrong;
+        }
+      }
+    }
+  }
+  return compared;
+}
+
+bool AnyBandVisible(const CWindowShadow& shadow) {
+  for (int band = 0; band < CWindowShadow::kBandCount; ++band) {
+    if (::IsWindowVisible(shadow.GetBandWindow(band))) return true;
+  }
+  return false;
+}
+
+TEST_F(ShadowTest, ShadowOfA600x400WindowWithSize6IsLargerBy12AndSitsAtMinus5) {
+  TestFrame frame(L"ShadowWnd.xml");  // size 6, sharpness 10, darkness 20, position 1,1
+  const HWND hwnd = ShowFrame(frame, 200, 150, SIZE{612, 412});
+  ASSERT_NE(hwnd, nullptr);
+  WindowGuard guard(hwnd);
+  const CWindowShadow& shadow = frame.GetShadow();
+  ExpectShadowAt(shadow, 195, 145, 612, 412);
+  EXPECT_EQ(shadow.GetStatus(),
             CWindowShadow::kEnabled | CWindowShadow::kVisible | CWindowShadow::kParentVisible);
-
-  wchar_t className[32] = {};
-  ::GetClassNameW(shadowWindow_, className, 32);
-  EXPECT_STREQ(className, L"SkinShadowWnd");
-  EXPECT_EQ(::GetWindow(shadowWindow_, GW_OWNER), hwnd_);
+  // The parent covers 200..800 x 150..550: 5 rows above, 7 below, 5 columns left, 7 right.
+  const struct {
+    int band;
+    RECT screen;
+  } bands[] = {
+      {CWindowShadow::kTopBand, {195, 145, 807, 150}},
+      {CWindowShadow::kBottomBand, {195, 550, 807, 557}},
+      {CWindowShadow::kLeftBand, {195, 150, 200, 550}},
+      {CWindowShadow::kRightBand, {800, 150, 807, 550}},
+  };
+  for (const auto& expected : bands) {
+    SCOPED_TRACE("band " + std::to_string(expected.band));
+    const HWND window = shadow.GetBandWindow(expected.band);
+    ASSERT_NE(window, nullptr);
+    const RECT actual = WindowRect(window);
+    EXPECT_TRUE(::EqualRect(&actual, &expected.screen)) << RectText(actual);
+    EXPECT_TRUE(::IsWindowVisible(window));
+    wchar_t className[32] = {};
+    ::GetClassNameW(window, className, 32);
+    EXPECT_STREQ(className, L"SkinShadowWnd");
+    EXPECT_EQ(::GetWindow(window, GW_OWNER), hwnd);
+  }
+  EXPECT_EQ(ExpectBandsShowTheShadowAt(shadow, POINT{195, 145}), 612 * 412 - 600 * 400);
 }
 
-TEST_F(ShadowWndTest, ClicksPassThroughTheShadowAndNeverActivateIt) {
-  const LONG_PTR exStyle = ::GetWindowLongPtrW(shadowWindow_, GWL_EXSTYLE);
-  EXPECT_EQ(exStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT), WS_EX_LAYERED | WS_EX_TRANSPARENT);
-  EXPECT_EQ(::SendMessageW(shadowWindow_, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(hwnd_),
-                           MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
-            MA_NOACTIVATE);
+TEST_F(ShadowTest, ClicksPassThroughTheShadowAndNeverActivateIt) {
+  TestFrame frame(L"ShadowWnd.xml");
+  const HWND hwnd = ShowFrame(frame, 200, 150, SIZE{612, 412});
+  ASSERT_NE(hwnd, nullptr);
+  WindowGuard guard(hwnd);
+  const LONG_PTR clickThrough =
+      WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW;
+  for (int band = 0; band < CWindowShadow::kBandCount; ++band) {
+    SCOPED_TRACE("band " + std::to_string(band));
+    const HWND shadow = frame.GetShadow().GetBandWindow(band);
+    ASSERT_NE(shadow, nullptr);
+    EXPECT_EQ(::GetWindowLongPtrW(shadow, GWL_EXSTYLE) & clickThrough, clickThrough);
+    EXPECT_EQ(::SendMessageW(shadow, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(hwnd),
+                             MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+              MA_NOACTIVATE);
+  }
   // Over the band right of the parent the point belongs to whatever lies below the shadow.
-  EXPECT_NE(::WindowFromPoint(POINT{200 + 603, 150 + 200}), shadowWindow_);
+  EXPECT_NE(::WindowFromPoint(POINT{200 + 603, 150 + 200}),
+            frame.GetShadow().GetBandWindow(CWindowShadow::kRightBand));
+}
+
+struct SplitCase {
+  RECT shadow;
+  RECT parent;
+  const char* what;
+};
+
+TEST_F(ShadowTest, BandsAreExactlyTheShadowOutsideTheParent) {
+  const SplitCase cases[] = {
+      {{0, 0, 40, 30}, {5, 5, 35, 25}, "shadow larger on every side"},
+      {{5, 5, 45, 35}, {0, 0, 40, 30}, "offset down and right: nothing above or left"},
+      {{-5, 3, 35, 33}, {0, 0, 40, 30}, "offset left and down"},
+      {{10, -8, 50, 22}, {0, 0, 40, 30}, "offset right and up"},
+      {{2, 2, 38, 28}, {0, 0, 40, 30}, "negative size: the shadow lies under the parent"},
+      {{0, 0, 40, 30}, {0, 0, 40, 30}, "same rectangle"},
+      {{-20, 0, 60, 30}, {0, 0, 40, 30}, "wider only"},
+      {{0, -20, 40, 50}, {0, 0, 40, 30}, "taller only"},
+      {{50, 0, 90, 30}, {0, 0, 40, 30}, "apart on the right"},
+      {{0, 40, 40, 70}, {0, 0, 40, 30}, "apart below"},
+      {{-45, -35, -5, -5}, {0, 0, 40, 30}, "apart above and left"},
+      {{40, 30, 80, 60}, {0, 0, 40, 30}, "touching at the corner"},
+      {{0, 0, 40, 30}, {10, 10, 10, 20}, "empty parent"},
+      {{0, 0, 0, 0}, {0, 0, 40, 30}, "empty shadow"},
+  };
+  for (const SplitCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    RECT bands[CWindowShadow::kBandCount];
+    CWindowShadow::SplitAroundParent(c.shadow, c.parent, bands);
+    ExpectBandsAreShadowMinusParent(bands, c.shadow, c.parent);
+  }
+}
+
+struct BandCase {
+  int size;
+  int x, y;  // offset
+  const char* what;
+};
+
+TEST_F(ShadowTest, BandWindowsSurroundTheParentAndShowTheirSliceOfTheShadow) {
+  TestFrame frame(L"ShadowWnd.xml");  // sharpness 10, darkness 20
+  const HWND hwnd = ShowFrame(frame, 200, 150, SIZE{612, 412});
+  ASSERT_NE(hwnd, nullptr);
+  WindowGuard guard(hwnd);
+  CWindowShadow& shadow = frame.GetShadow();
+  const BandCase cases[] = {
+      {6, 1, 1, "larger on every side"},
+      {0, 10, 10, "offset down and right: no band above or left"},
+      {4, -10, 0, "offset left beyond the size: no band right"},
+      {20, -20, 20, "largest size and offsets"},
+      {3, 20, -20, "offset beyond the size on two sides"},
+      {-5, 0, 0, "negative size: everything under the parent, no band"},
+      {-20, 20, 20, "smaller and moved, still under the parent"},
+  };
+  for (const BandCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(shadow.SetSize(c.size));
+    ASSERT_TRUE(shadow.SetPosition(c.x, c.y));
+    const RECT parent = WindowRect(hwnd);
+    const RECT expected = {parent.left + c.x - c.size, parent.top + c.y - c.size,
+                           parent.right + c.x + c.size, parent.bottom + c.y + c.size};
+    ExpectShadowAt(shadow, expected.left, expected.top, expected.right - expected.left,
+                   expected.bottom - expected.top);
+    ExpectBandWindowsAround(shadow, hwnd, expected);
+    ExpectBandsShowTheShadowAt(shadow, POINT{expected.left, expected.top});
+  }
 }
 
 struct AlphaCase {
@@ -111,8 +293,12 @@ struct AlphaCase {
   const char* where;
 };
 
-TEST_F(ShadowWndTest, ComputedShadowFadesOutwardsAndIsClearOverTheParent) {
-  const CWindowShadow& shadow = frame_.GetShadow();
+TEST_F(ShadowTest, ComputedShadowFadesOutwardsAndIsClearOverTheParent) {
+  TestFrame frame(L"ShadowWnd.xml");
+  const HWND hwnd = ShowFrame(frame, 200, 150, SIZE{612, 412});
+  ASSERT_NE(hwnd, nullptr);
+  WindowGuard guard(hwnd);
+  const CWindowShadow& shadow = frame.GetShadow();
   ASSERT_NE(shadow.GetLastPixels(), nullptr);
   // The shape is the parent pushed out by 6 and eroded by 10 - 6 = 4; the fade over the
   // sharpness gives alpha (1 - d / 11) * 20 at distance d from its outline; the parent itself
@@ -144,15 +330,19 @@ TEST_F(ShadowWndTest, ComputedShadowFadesOutwardsAndIsClearOverTheParent) {
   }
 }
 
-TEST_F(ShadowWndTest, ShadowColourIsRedInTheLowByteAndIgnoresTheTopByte) {
-  CWindowShadow& shadow = frame_.GetShadow();
+TEST_F(ShadowTest, ShadowColourIsRedInTheLowByteAndIgnoresTheTopByte) {
+  TestFrame frame(L"ShadowWnd.xml");  // colour #26003B76
+  const HWND hwnd = ShowFrame(frame, 200, 150, SIZE{612, 412});
+  ASSERT_NE(hwnd, nullptr);
+  WindowGuard guard(hwnd);
+  CWindowShadow& shadow = frame.GetShadow();
   // A hard shadow of the parent's own shape, 10 pixels down and right, fully dark.
   ASSERT_TRUE(shadow.SetSize(0));
   ASSERT_TRUE(shadow.SetSharpness(0));
   ASSERT_TRUE(shadow.SetPosition(10, 10));
   ASSERT_TRUE(shadow.SetDarkness(255));
-  EXPECT_EQ(shadow.GetLastSize().cx, 600);
-  ExpectRect(WindowRect(shadow.GetShadowWindow()), 210, 160, 600, 400);
+  ExpectShadowAt(shadow, 210, 160, 600, 400);
+  ExpectBandWindowsAround(shadow, hwnd, RECT{210, 160, 810, 560});
   EXPECT_EQ(ShadowPixel(shadow, 595, 200), 0xFF763B00u)
       << TestSupport::ColorText(ShadowPixel(shadow, 595, 200));
   EXPECT_EQ(ShadowPixel(shadow, 300, 200), 0u);  // under the parent
@@ -176,7 +366,7 @@ TEST_F(ShadowTest, SettersRefuseValuesOutOfRangeAndChangeNothing) {
   EXPECT_TRUE(shadow.SetColor(0xFFFFFFFF));
   EXPECT_FALSE(shadow.SetImage(L"missing.png", RECT{}, RECT{}));
   EXPECT_FALSE(shadow.SetImage(L"", RECT{}, RECT{}));
-  EXPECT_EQ(shadow.GetShadowWindow(), nullptr);  // nothing was created
+  EXPECT_FALSE(shadow.HasWindows());  // nothing was created
 }
 
 TEST_F(ShadowTest, BadShadowAttributesKeepTheDefaults) {
@@ -185,47 +375,65 @@ TEST_F(ShadowTest, BadShadowAttributesKeepTheDefaults) {
   ASSERT_NE(hwnd, nullptr);
   WindowGuard guard(hwnd);
   // Size 0 and offset 5,5: the parent's size, 5 pixels down and right.
-  ExpectRect(WindowRect(frame.GetShadow().GetShadowWindow()), 305, 205, 200, 150);
+  ExpectShadowAt(frame.GetShadow(), 305, 205, 200, 150);
+  ExpectBandWindowsAround(frame.GetShadow(), hwnd, RECT{305, 205, 505, 355});
   // Sharpness 5 and darkness 150: the shape eroded by 5 lies under the parent; 3 rows below
   // its last row the fade gives (1 - 3 / 6) * 150.
   EXPECT_EQ(Alpha(ShadowPixel(frame.GetShadow(), 100, 147)), 75);
 }
 
-TEST_F(ShadowWndTest, ShadowFollowsMovesAtOnceShrinkingAtOnceAndGrowingAtThePaint) {
-  ::SetWindowPos(hwnd_, nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ExpectRect(WindowRect(shadowWindow_), 295, 245, 612, 412);
+TEST_F(ShadowTest, ShadowFollowsMovesAtOnceShrinkingAtOnceAndGrowingAtThePaint) {
+  TestFrame frame(L"ShadowWnd.xml");
+  const HWND hwnd = ShowFrame(frame, 200, 150, SIZE{612, 412});
+  ASSERT_NE(hwnd, nullptr);
+  WindowGuard guard(hwnd);
+  const CWindowShadow& shadow = frame.GetShadow();
 
-  ::SetWindowPos(hwnd_, nullptr, 0, 0, 500, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  EXPECT_EQ(frame_.GetShadow().GetLastSize().cx, 512);  // before any paint
-  ExpectRect(WindowRect(shadowWindow_), 295, 245, 512, 312);
+  ::SetWindowPos(hwnd, nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(shadow.GetLastOrigin().x, 295);
+  EXPECT_EQ(shadow.GetLastOrigin().y, 245);
+  ExpectBandWindowsAround(shadow, hwnd, RECT{295, 245, 907, 657});
+  ExpectBandsShowTheShadowAt(shadow, POINT{295, 245});
 
-  ::SetWindowPos(hwnd_, nullptr, 0, 0, 700, 450, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  EXPECT_EQ(frame_.GetShadow().GetLastSize().cx, 512);  // waits for the parent's paint
-  ASSERT_TRUE(PumpUntil([&] { return frame_.GetShadow().GetLastSize().cx == 712; }));
-  ExpectRect(WindowRect(shadowWindow_), 295, 245, 712, 462);
+  ::SetWindowPos(hwnd, nullptr, 0, 0, 500, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ExpectShadowAt(shadow, 295, 245, 512, 312);  // before any paint
+  ExpectBandWindowsAround(shadow, hwnd, RECT{295, 245, 807, 557});
+
+  ::SetWindowPos(hwnd, nullptr, 0, 0, 700, 450, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(shadow.GetLastSize().cx, 512);  // waits for the parent's paint
+  ASSERT_TRUE(PumpUntil([&] { return shadow.GetLastSize().cx == 712; }));
+  ExpectShadowAt(shadow, 295, 245, 712, 462);
+  ExpectBandWindowsAround(shadow, hwnd, RECT{295, 245, 1007, 707});
+  ExpectBandsShowTheShadowAt(shadow, POINT{295, 245});
 }
 
-TEST_F(ShadowWndTest, ShadowHidesWhenTheParentIsMinimisedMaximisedOrHidden) {
-  ASSERT_TRUE(::IsWindowVisible(shadowWindow_));
+TEST_F(ShadowTest, ShadowHidesWhenTheParentIsMinimisedMaximisedOrHidden) {
+  TestFrame frame(L"ShadowWnd.xml");
+  const HWND hwnd = ShowFrame(frame, 200, 150, SIZE{612, 412});
+  ASSERT_NE(hwnd, nullptr);
+  WindowGuard guard(hwnd);
+  const CWindowShadow& shadow = frame.GetShadow();
+  const RECT around = {195, 145, 807, 557};
+  ExpectBandWindowsAround(shadow, hwnd, around);
 
-  ::ShowWindow(hwnd_, SW_MINIMIZE);
-  EXPECT_FALSE(::IsWindowVisible(shadowWindow_));
-  EXPECT_EQ(frame_.GetShadow().GetStatus() & CWindowShadow::kVisible, 0);
-  ::ShowWindow(hwnd_, SW_RESTORE);
-  EXPECT_TRUE(::IsWindowVisible(shadowWindow_));
-  ASSERT_TRUE(PumpUntil([&] { return frame_.GetShadow().GetLastSize().cx == 612; }));
+  ::ShowWindow(hwnd, SW_MINIMIZE);
+  EXPECT_FALSE(AnyBandVisible(shadow));
+  EXPECT_EQ(shadow.GetStatus() & CWindowShadow::kVisible, 0);
+  ::ShowWindow(hwnd, SW_RESTORE);
+  ASSERT_TRUE(PumpUntil([&] { return shadow.GetLastSize().cx == 612; }));
+  ExpectBandWindowsAround(shadow, hwnd, around);
 
-  ::ShowWindow(hwnd_, SW_MAXIMIZE);
-  EXPECT_FALSE(::IsWindowVisible(shadowWindow_));
-  ::ShowWindow(hwnd_, SW_RESTORE);
-  EXPECT_TRUE(::IsWindowVisible(shadowWindow_));
+  ::ShowWindow(hwnd, SW_MAXIMIZE);
+  EXPECT_FALSE(AnyBandVisible(shadow));
+  ::ShowWindow(hwnd, SW_RESTORE);
+  ExpectBandWindowsAround(shadow, hwnd, around);
 
-  ::ShowWindow(hwnd_, SW_HIDE);
-  EXPECT_FALSE(::IsWindowVisible(shadowWindow_));
-  EXPECT_EQ(frame_.GetShadow().GetStatus(), CWindowShadow::kEnabled);
-  ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
-  EXPECT_TRUE(::IsWindowVisible(shadowWindow_));
-  EXPECT_EQ(frame_.GetShadow().GetStatus(),
+  ::ShowWindow(hwnd, SW_HIDE);
+  EXPECT_FALSE(AnyBandVisible(shadow));
+  EXPECT_EQ(shadow.GetStatus(), CWindowShadow::kEnabled);
+  ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  ExpectBandWindowsAround(shadow, hwnd, around);
+  EXPECT_EQ(shadow.GetStatus(),
             CWindowShadow::kEnabled | CWindowShadow::kVisible | CWindowShadow::kParentVisible);
 }
 
@@ -235,7 +443,9 @@ TEST_F(ShadowTest, ImageShadowIsANineGridWithATransparentCentre) {
   ASSERT_NE(hwnd, nullptr);
   WindowGuard guard(hwnd);
   const CWindowShadow& shadow = frame.GetShadow();
-  ExpectRect(WindowRect(shadow.GetShadowWindow()), 242, 192, 316, 216);
+  ExpectShadowAt(shadow, 242, 192, 316, 216);
+  ExpectBandWindowsAround(shadow, hwnd, RECT{242, 192, 558, 408});
+  ExpectBandsShowTheShadowAt(shadow, POINT{242, 192});
   const AlphaCase cases[] = {
       {2, 108, 127, "left border"},   {9, 108, 127, "left border, inner column"},
       {10, 108, 0, "centre starts"},  {158, 108, 0, "centre"},
@@ -258,8 +468,8 @@ TEST_F(ShadowTest, EachShadowFollowsItsOwnParent) {
   WindowGuard guardA(a);
   WindowGuard guardB(b);
   ::SetWindowPos(b, nullptr, 500, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ExpectRect(WindowRect(first.GetShadow().GetShadowWindow()), 105, 105, 200, 150);
-  ExpectRect(WindowRect(second.GetShadow().GetShadowWindow()), 505, 305, 200, 150);
+  ExpectBandWindowsAround(first.GetShadow(), a, RECT{105, 105, 305, 255});
+  ExpectBandWindowsAround(second.GetShadow(), b, RECT{505, 305, 705, 455});
 }
 
 bool TableHolds(HWND parent) {
@@ -277,13 +487,16 @@ TEST_F(ShadowTest, WindowThatDeletesItselfAtItsLastMessageLeavesNoShadowBehind) 
   frame->deleteOnFinalMessage = true;
   const HWND hwnd = ShowFrame(*frame, 100, 100, SIZE{200, 150});
   ASSERT_NE(hwnd, nullptr);
-  const HWND shadow = frame->GetShadow().GetShadowWindow();
+  std::vector<HWND> bands;
+  for (int band = 0; band < CWindowShadow::kBandCount; ++band) {
+    bands.push_back(frame->GetShadow().GetBandWindow(band));
+  }
   EXPECT_TRUE(TableHolds(hwnd));
   const int destroyedBefore = TestFrame::destroyedObjects;
 
   ::DestroyWindow(hwnd);  // the frame object is deleted inside
   EXPECT_EQ(TestFrame::destroyedObjects, destroyedBefore + 1);
-  EXPECT_FALSE(::IsWindow(shadow));
+  for (HWND band : bands) EXPECT_FALSE(::IsWindow(band));
   EXPECT_FALSE(TableHolds(hwnd));
 
   // The freed slot serves the next window.
@@ -293,16 +506,20 @@ TEST_F(ShadowTest, WindowThatDeletesItselfAtItsLastMessageLeavesNoShadowBehind) 
   WindowGuard guard(again);
   EXPECT_TRUE(TableHolds(again));
   ::SetWindowPos(again, nullptr, 130, 140, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ExpectRect(WindowRect(next.GetShadow().GetShadowWindow()), 135, 145, 200, 150);
+  ExpectBandWindowsAround(next.GetShadow(), again, RECT{135, 145, 335, 295});
 }
 
 TEST_F(ShadowTest, ShadowObjectGoneBeforeItsWindowGivesTheProcedureBack) {
   TestSupport::TestHostWindow host(200, 100, 100, 100);
   const LONG_PTR original = ::GetWindowLongPtrW(host.hwnd(), GWLP_WNDPROC);
+  std::vector<HWND> bands;
   {
     CWindowShadow shadow;
     shadow.Create(host.hwnd());
-    ASSERT_NE(shadow.GetShadowWindow(), nullptr);
+    ASSERT_TRUE(shadow.HasWindows());
+    for (int band = 0; band < CWindowShadow::kBandCount; ++band) {
+      bands.push_back(shadow.GetBandWindow(band));
+    }
     EXPECT_NE(::GetWindowLongPtrW(host.hwnd(), GWLP_WNDPROC), original);
     // No window region: the computed shadow is fully transparent.
     TestSupport::PumpPending();
@@ -312,8 +529,10 @@ TEST_F(ShadowTest, ShadowObjectGoneBeforeItsWindowGivesTheProcedureBack) {
     // A second shadow for the same window is refused.
     CWindowShadow second;
     second.Create(host.hwnd());
-    EXPECT_EQ(second.GetShadowWindow(), nullptr);
+    EXPECT_FALSE(second.HasWindows());
   }
+  // The bands go with the object, the parent stays.
+  for (HWND band : bands) EXPECT_FALSE(::IsWindow(band));
   EXPECT_EQ(::GetWindowLongPtrW(host.hwnd(), GWLP_WNDPROC), original);
   EXPECT_FALSE(TableHolds(host.hwnd()));
   host.recordMessages = true;

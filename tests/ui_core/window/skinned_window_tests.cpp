@@ -296,14 +296,16 @@ TEST_F(SkinnedWindowTest, ShadowOnlyWhenShowShadowIsTrue) {
   TestFrame shadowed(L"MainWnd.xml");
   ASSERT_NE(shadowed.CreateAt(100, 100), nullptr);
   WindowGuard shadowedGuard(shadowed.GetHWND());
-  const HWND shadow = shadowed.GetShadow().GetShadowWindow();
-  ASSERT_NE(shadow, nullptr);
-  EXPECT_EQ(::GetWindow(shadow, GW_OWNER), shadowed.GetHWND());
+  for (int band = 0; band < SkinUI::CWindowShadow::kBandCount; ++band) {
+    const HWND shadow = shadowed.GetShadow().GetBandWindow(band);
+    ASSERT_NE(shadow, nullptr);
+    EXPECT_EQ(::GetWindow(shadow, GW_OWNER), shadowed.GetHWND());
+  }
 
   TestFrame plain(L"PlainWnd.xml");  // showshadow="yes"
   ASSERT_NE(plain.CreateAt(120, 120), nullptr);
   WindowGuard plainGuard(plain.GetHWND());
-  EXPECT_EQ(plain.GetShadow().GetShadowWindow(), nullptr);
+  EXPECT_FALSE(plain.GetShadow().HasWindows());
   EXPECT_EQ(plain.GetShadow().GetStatus(), 0);
 }
 

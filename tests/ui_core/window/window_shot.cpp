@@ -1,4 +1,5 @@
-// Shows a skinned frame window with its shadow for the screenshot test (screenshot_test.sh).
+// Shows a skinned frame window with its shadow, for the screenshot test (screenshot_test.sh) to
+// take a picture of over the magenta screen background it sets.
 //   window_shot.exe <ready file> <done file>
 // Writes "x y width height" of the frame to the ready file once the frame and its shadow have
 // been painted, then waits until the done file exists (at most 60 s) and ends.
@@ -7,6 +8,7 @@
 #include <cstdio>
 
 #include "base/unique_resource.h"
+#include "ui_core/ui_manager.h"
 #include "ui_core/ui_shadow.h"
 #include "ui_test_support.h"
 #include "window_fixture.h"
@@ -24,7 +26,11 @@ bool FileExists(const wchar_t* path) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) return 2;
-  WindowFixture::InitProcess();
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  SkinUI::CWindowManagerUI::SetInstance(instance);
+  SkinUI::CWindowManagerUI::SetResourceArchive7z(true);
+  SkinUI::CWindowShadow::Initialize(instance);
+
   WindowFixture::TestFrame frame(L"ShotWnd.xml");
   if (frame.CreateAt(kFrameX, kFrameY) == nullptr) return 3;
   frame.ShowWindow(true);
