@@ -123,25 +123,9 @@ e2e_type() {
   xdotool type --delay 5 "$1"
 }
 
-# Until the shadow window paints correctly under Wine, it covers the window it belongs to with
-# black; a screenshot hides it first (it is a decoration without a title, 16 pixels wider on
-# each side than its window). E2E_KEEP_SHADOWS=1 leaves them, to see whether they still do.
-e2e_hide_shadows() {
-  [ -z "${E2E_KEEP_SHADOWS:-}" ] || return 0
-  e2e_geometry "$1"
-  local x=$((E2E_X - 16)) y=$((E2E_Y - 16)) w=$((E2E_W + 32)) h=$((E2E_H + 32)) id
-  for id in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
-    if [ "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | tr '\n' ' ')" = \
-         "WINDOW=$id X=$x Y=$y WIDTH=$w HEIGHT=$h SCREEN=0 " ]; then
-      xdotool windowunmap "$id" 2>/dev/null || true
-    fi
-  done
-}
-
 # A PNG of the window as the screen shows it.
 e2e_shot() {
   local window=$1 file=$2
-  e2e_hide_shadows "$window"
   e2e_geometry "$window"
   xwd -root -silent | convert xwd:- -crop "${E2E_W}x${E2E_H}+${E2E_X}+${E2E_Y}" +repage "$file"
 }
@@ -159,7 +143,6 @@ e2e_pixels() {
 # The same pixels of a window as the screen shows it now (without writing a file).
 e2e_window_pixels() {
   local window=$1; shift
-  e2e_hide_shadows "$window"
   e2e_geometry "$window"
   local format="" p
   for p in "$@"; do
