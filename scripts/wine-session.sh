@@ -29,7 +29,7 @@ fi
 
 # What the prefix set-up below gives a prefix. A prefix made by an older set-up gets what it lacks
 # when this number grows.
-_tessmark_prefix_version=3
+_tessmark_prefix_version=2
 
 if [ ! -f "$WINEPREFIX/.tessmark-ready" ]; then
   echo "[wine] creating prefix $WINEPREFIX" >&2
@@ -48,12 +48,6 @@ if [ "$(cat "$WINEPREFIX/.tessmark-version" 2>/dev/null)" != "$_tessmark_prefix_
   for face in "Microsoft YaHei" "微软雅黑"; do
     "$TESSMARK_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
       /d "Noto Sans CJK SC" /f >/dev/null 2>&1
-  done
-  # The system's own texts (tooltips, standard dialogs) are drawn in Tahoma, which has no CJK
-  # glyphs; a Chinese Windows links its UI fonts to a CJK face the same way.
-  for face in "Tahoma" "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
-    "$TESSMARK_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-      /v "$face" /t REG_MULTI_SZ /d "NotoSansCJK-Regular.ttc,Noto Sans CJK SC" /f >/dev/null 2>&1
   done
   wineserver -w
   echo "$_tessmark_prefix_version" > "$WINEPREFIX/.tessmark-version"
