@@ -388,6 +388,9 @@ bool CWindowManagerUI::HandleMouseHover(POINT pt) {
     ::SendMessageW(toolTipWindow_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&toolTip_));
   }
   HWND tip = toolTipWindow_.get();
+  // The tip speaks the skin's language: in the system's UI face (Tahoma under Wine) Chinese
+  // tips showed as boxes. Set on every hover, as the window's default font may have changed.
+  if (HFONT font = GetFont(-1)) ::SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   ::SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, control->GetToolTipWidth());
   ::SendMessageW(tip, TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&toolTip_));
   ::SendMessageW(tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&toolTip_));

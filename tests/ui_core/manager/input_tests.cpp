@@ -203,6 +203,7 @@ TEST_F(InputTest, LeaveTrackingListHearsTheLeaveBeforeTheHoverControl) {
 TEST_F(InputTest, HoverShowsTheTooltipWithLanguageTokensReplaced) {
   CWindowManagerUI::SetLanguageText(7, L"Seven");
   a->SetToolTip(L"Hello %{7}");
+  scene.manager().SetDefaultFont(L"Courier New", 23, false, false, false, false);
   scene.Send(WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
   scene.log.Clear();
   LRESULT result = 1;
@@ -220,6 +221,13 @@ TEST_F(InputTest, HoverShowsTheTooltipWithLanguageTokensReplaced) {
   info.lpszText = text;
   ::SendMessageW(tip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&info));
   EXPECT_STREQ(text, L"Hello Seven");
+  // The tip draws in the window's default font (the tip keeps a copy), not the system's UI face.
+  LOGFONTW tipFont = {}, defaultFont = {};
+  ASSERT_NE(::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(tip, WM_GETFONT, 0, 0)),
+                         sizeof(tipFont), &tipFont), 0);
+  ASSERT_NE(::GetObjectW(scene.manager().GetFont(-1), sizeof(defaultFont), &defaultFont), 0);
+  EXPECT_STREQ(tipFont.lfFaceName, defaultFont.lfFaceName);
+  EXPECT_EQ(tipFont.lfHeight, defaultFont.lfHeight);
 
   // WM_CLOSE ends hover and click and takes the tooltip away.
   scene.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
