@@ -5,7 +5,7 @@
 # The i686 build is the installer that users run, so its tests run too: under Debian's 32-bit
 # Wine (wine32, from the i386 architecture), in the same prefix as the x86_64 tests. The window
 # tests need a window manager (openbox: without one Wine windows never take the keyboard focus),
-# xdotool for clicks and keys, xwd and ImageMagick for screenshots, and a CJK font for the skin's
+# xdotool for clicks and keys, ImageMagick for screenshots, and a CJK font for the skin's
 # Chinese texts.
 set -euo pipefail
 

@@ -2,7 +2,7 @@
 # display only as a user would (xdotool moves the mouse and clicks at the controls' places), reads
 # the screen by regions, and waits on windows, files and log lines, never for a fixed time.
 #
-# Needs: DISPLAY, TESSMARK_WINE and WINEPREFIX (scripts/wine-env.sh), xdotool, xwd, ImageMagick.
+# Needs: DISPLAY, TESSMARK_WINE and WINEPREFIX (scripts/wine-env.sh), xdotool, ImageMagick.
 
 # Every wait polls at this period and gives up after its limit (seconds).
 E2E_POLL=0.05
@@ -123,14 +123,21 @@ e2e_type() {
   xdotool type --delay 5 "$1"
 }
 
+# The whole screen as one image (MIFF on standard output), read in one request. xwd reads the
+# windows of other visuals (the layered shadow bands) one by one: a window that goes meanwhile
+# fails the whole capture, and it showed the installer's boxes as black rectangles.
+e2e_screen() {
+  import -silent -window root miff:-
+}
+
 # A PNG of the window as the screen shows it.
 e2e_shot() {
   local window=$1 file=$2
   e2e_geometry "$window"
-  xwd -root -silent | convert xwd:- -crop "${E2E_W}x${E2E_H}+${E2E_X}+${E2E_Y}" +repage "$file"
+  e2e_screen | convert miff:- -crop "${E2E_W}x${E2E_H}+${E2E_X}+${E2E_Y}" +repage "$file"
 }
 
-# "R G B" of each pixel "x,y" of an image (a file, or "xwd:-" for standard input), one line each,
+# "R G B" of each pixel "x,y" of an image (a file, or "miff:-" for standard input), one line each,
 # read in one go.
 e2e_pixels() {
   local file=$1 format="" p; shift
@@ -148,7 +155,7 @@ e2e_window_pixels() {
   for p in "$@"; do
     format+="%[fx:int(255*p{$p}.r)] %[fx:int(255*p{$p}.g)] %[fx:int(255*p{$p}.b)]\n"
   done
-  xwd -root -silent | convert xwd:- -crop "${E2E_W}x${E2E_H}+${E2E_X}+${E2E_Y}" +repage \
+  e2e_screen | convert miff:- -crop "${E2E_W}x${E2E_H}+${E2E_X}+${E2E_Y}" +repage \
     -format "$format" info:
 }
 

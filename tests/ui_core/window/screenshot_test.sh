@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Takes a screenshot (xwd | convert) of a skinned frame window with its shadow under Xvfb and
+# Takes a screenshot (ImageMagick import) of a skinned frame window with its shadow under Xvfb and
 # checks it by regions: the background colour, a control's colour, the corners that the round
 # window region cuts away (the magenta screen below shows through) and the shadow band.
 # The magenta is the X root window's background, not a second window: two top-level windows
@@ -34,7 +34,7 @@ for _ in $(seq 300); do
 done
 [ -s "$ready" ] || { echo "window_shot.exe did not show its window" >&2; exit 1; }
 read -r x y w h < <(tr -d '\r' < "$ready")
-xwd -root -silent -display "$DISPLAY" | convert xwd:- "$png"
+import -silent -display "$DISPLAY" -window root "$png"
 
 failures=0
 # Mean colour of a w x h block at (bx, by) of the screen, as "r g b" (0-255).
