@@ -94,6 +94,9 @@ TestHostWindow::TestHostWindow(int clientWidth, int clientHeight, int x, int y, 
   if (SkinUI::CWindowManagerUI::GetInstance() == nullptr) {
     SkinUI::CWindowManagerUI::SetInstance(::GetModuleHandleW(nullptr));
   }
+  // A pointer left where this window appears (by the previous case, or another program on the
+  // display) would hover its controls as soon as it shows: park it in the screen's far corner.
+  ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
   RECT rc = {0, 0, clientWidth, clientHeight};
   const DWORD style = WS_POPUP | WS_VISIBLE;
   ::AdjustWindowRectEx(&rc, style, FALSE, exStyle);

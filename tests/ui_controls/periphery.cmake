@@ -25,6 +25,5 @@ tessmark_add_test(ui_periphery_controls_tests
 target_include_directories(ui_periphery_controls_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/installer)
 add_dependencies(ui_periphery_controls_tests periphery_fixtures)
 # The rich edit, the picker and the layered caret need this process to hold the keyboard focus:
-# other tests that take it must not run at the same time on the same display.
-tessmark_test_name(_periphery_test ui_periphery_controls_tests)
-set_tests_properties(${_periphery_test} PROPERTIES RESOURCE_LOCK tessmark_keyboard_focus)
+# it takes the desktop lock that every window test takes (ui_test_support), and no lock of its
+# own that would let it run beside the others.
