@@ -6,3 +6,6 @@ tessmark_add_test(engine_orchestrator_tests
   TIMEOUT 300
   LABELS starts_processes)
 add_dependencies(engine_orchestrator_tests fake_installer fake_uninstaller)
+# It reads and writes the product's registry key, as the installer's own tests do: one at a time.
+tessmark_test_name(_orchestrator_test engine_orchestrator_tests)
+set_property(TEST ${_orchestrator_test} APPEND PROPERTY RESOURCE_LOCK tessmark_product_registry)
