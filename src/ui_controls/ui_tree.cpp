@@ -188,8 +188,10 @@ bool CTreeNodeUI::Add(CControlUI* control) {
 
 bool CTreeNodeUI::AddToNodeBox(CControlUI* control) { return row_->Add(control); }
 
+bool CTreeNodeUI::IsPlaced() const { return parentNode_ != nullptr || GetTreeIndex() >= 0; }
+
 bool CTreeNodeUI::CanAdopt(CTreeNodeUI* node) const {
-  if (node == nullptr || node->parentNode_ != nullptr) return false;
+  if (node == nullptr || node->IsPlaced()) return false;
   for (const CTreeNodeUI* ancestor = this; ancestor != nullptr; ancestor = ancestor->parentNode_) {
     if (ancestor == node) return false;
   }
@@ -326,14 +328,14 @@ void CTreeViewUI::ReleaseNode(CTreeNodeUI* node) {
 bool CTreeViewUI::Add(CControlUI* control) {
   auto* node = control != nullptr ? static_cast<CTreeNodeUI*>(control->GetInterface(L"TreeNode"))
                                   : nullptr;
-  if (node == nullptr || node->GetTreeIndex() >= 0) return false;
+  if (node == nullptr || node->IsPlaced()) return false;
   return InsertSubtree(node, GetCount()) >= 0;
 }
 
 bool CTreeViewUI::AddAt(CControlUI* control, int index) {
   auto* node = control != nullptr ? static_cast<CTreeNodeUI*>(control->GetInterface(L"TreeNode"))
                                   : nullptr;
-  if (node == nullptr || GetItemAt(index) == nullptr || node->GetTreeIndex() >= 0) return false;
+  if (node == nullptr || GetItemAt(index) == nullptr || node->IsPlaced()) return false;
   return InsertSubtree(node, index) >= 0;
 }
 

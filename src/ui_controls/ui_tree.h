@@ -53,6 +53,10 @@ public:
   CTreeNodeUI* GetLastDescendant();
   // The node's place among the view's items; -1 without a view or when absent.
   int GetTreeIndex() const;
+  // Whether the node has its place in a tree already: under a parent node or as an item of a
+  // view. Such a node is not placed a second time (its rows would be in the view twice and be
+  // deleted twice); it is removed from the view first, and then it may go anywhere.
+  bool IsPlaced() const;
   CTreeViewUI* GetTreeView() const { return treeView_; }
   void SetTreeView(CTreeViewUI* view) { treeView_ = view; }
   // False while the node is collapsed by its folder button.
@@ -80,7 +84,7 @@ private:
   // Makes the node a child of this one: its indent, parent, option group and view (its own
   // descendants are indented along with it).
   void PlaceChildNode(CTreeNodeUI* child);
-  // Whether the node may become a child of this one (no parent yet, not this node or an
+  // Whether the node may become a child of this one (not placed yet, not this node or an
   // ancestor of it).
   bool CanAdopt(CTreeNodeUI* node) const;
   static CTreeNodeUI* AsNode(CControlUI* control);

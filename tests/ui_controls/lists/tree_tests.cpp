@@ -2,6 +2,7 @@
 // collapsing, checking a subtree, and removing and inserting nodes with their whole subtrees.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -241,6 +242,80 @@ TEST(TreeTest, InsertingANodePutsItsWholeSubtreeRightAfterIt) {
   EXPECT_FALSE(w.Node(L"a1x")->Add(w.Node(L"a"))) << "an ancestor";
   delete stray;
   w.host.Repaint();
+}
+
+// A node that counts its destructions, so that a test sees each row deleted exactly once.
+class CountedNode : public CTreeNodeUI {
+public:
+  CountedNode(const wchar_t* name, int* destroyed) : destroyed_(destroyed) {
+    SetName(name);
+    SetAttribute(L"text", name);
+  }
+  ~CountedNode() override { ++*destroyed_; }
+
+private:
+  int* destroyed_;
+};
+
+TEST(TreeTest, ANodeThatHasItsPlaceIsNotPlacedAgain) {
+  int destroyed = 0;
+  {
+    TreeWindow w;
+    ASSERT_NE(w.tree, nullptr);
+    // x (with x1) is a top-level node of the view; apart (with apart1) belongs to no view.
+    auto* x = new CountedNode(L"x", &destroyed);
+    auto* x1 = new CountedNode(L"x1", &destroyed);
+    ASSERT_TRUE(x->Add(x1));
+    ASSERT_TRUE(w.tree->Add(x));
+    CTreeNodeUI* apart = MakeNode(L"apart");
+    CTreeNodeUI* apart1 = MakeNode(L"apart1");
+    ASSERT_TRUE(apart->Add(apart1));
+    const Names rows = w.Rows();
+    ASSERT_EQ(rows, (Names{L"a", L"a1", L"a1x", L"a1y", L"a2", L"b", L"x", L"x1"}));
+
+    CTreeNodeUI* a = w.Node(L"a");
+    CTreeNodeUI* b = w.Node(L"b");
+    CTreeNodeUI* a1x = w.Node(L"a1x");
+    const struct {
+      const char* what;
+      std::function<bool()> place;
+    } cases[] = {
+        {"Add under another top-level node", [&] { return b->Add(x); }},
+        {"Add under a node deeper down", [&] { return a1x->Add(x); }},
+        {"AddAt before a child", [&] { return a->AddAt(x, 0); }},
+        {"AddAt past the children", [&] { return a->AddAt(x, 99); }},
+        {"AddAt under a node of no view", [&] { return apart->AddAt(x, 0); }},
+        {"Add under a node of no view", [&] { return apart->Add(x); }},
+        {"Add under its own child", [&] { return x1->Add(x); }},
+        {"the view's Add", [&] { return w.tree->Add(x); }},
+        {"the view's AddAt", [&] { return w.tree->AddAt(x, 0); }},
+        {"a child of a node of no view, on its own into the view", [&] { return w.tree->Add(apart1); }},
+        {"the same, at an index", [&] { return w.tree->AddAt(apart1, 1); }},
+    };
+    for (const auto& c : cases) {
+      EXPECT_FALSE(c.place()) << c.what;
+      EXPECT_EQ(w.Rows(), rows) << c.what;
+      EXPECT_EQ(x->GetParentNode(), nullptr) << c.what;
+      EXPECT_EQ(x->GetTreeView(), w.tree) << c.what;
+      EXPECT_EQ(x->GetTreeIndex(), 6) << c.what;
+      EXPECT_EQ(a->GetChildCount(), 2) << c.what;
+      EXPECT_EQ(b->GetChildCount(), 0) << c.what;
+      EXPECT_EQ(a1x->GetChildCount(), 0) << c.what;
+      EXPECT_EQ(apart->GetChildCount(), 1) << c.what;
+      EXPECT_EQ(apart1->GetTreeView(), nullptr) << c.what;
+      EXPECT_EQ(x->GetDottedLine()->IsVisible(), false) << c.what << ": still top-level";
+    }
+    w.host.Repaint();
+    // Moving a node is removing it first; then it goes anywhere.
+    ASSERT_TRUE(w.tree->Remove(x, true));
+    ASSERT_TRUE(b->Add(x));
+    EXPECT_EQ(w.Rows(), rows);
+    EXPECT_EQ(x->GetParentNode(), b);
+    delete apart1;
+    delete apart;
+    EXPECT_EQ(destroyed, 0);
+  }
+  EXPECT_EQ(destroyed, 2) << "each row of the view deleted once with the window";
 }
 
 TEST(TreeTest, RemovedSubtreeCanBeAddedBackWhole) {
