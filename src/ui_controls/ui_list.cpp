@@ -220,9 +220,12 @@ int CListUI::GetItemIndex(CControlUI* control) const {
 bool CListUI::Add(CControlUI* control) {
   if (control == nullptr) return false;
   if (IsHeaderControl(control)) {
+    // A header that is a child already (the current one, or one added after the columns) keeps
+    // its one place: a second entry would be laid out twice and deleted twice.
+    if (CContainerUI::GetItemIndex(control) >= 0) return false;
     // A header given by the skin replaces the empty one the list made; once columns exist a
     // further header is only another child.
-    const bool replace = control != header_ && header_->GetCount() == 0;
+    const bool replace = header_->GetCount() == 0;
     if (!CContainerUI::AddAt(control, 0)) return false;
     if (replace) {
       CListHeaderUI* old = header_;

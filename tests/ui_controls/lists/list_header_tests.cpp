@@ -187,6 +187,66 @@ TEST(ListHeaderTest, MoreThanSixtyFourColumnsKeepSixtyFourRectangles) {
   window.Paint();
 }
 
+// A header that counts its destructions.
+class CountedHeader : public SkinUI::CListHeaderUI {
+public:
+  explicit CountedHeader(int* destroyed) : destroyed_(destroyed) {}
+  ~CountedHeader() override { ++*destroyed_; }
+
+private:
+  int* destroyed_;
+};
+
+// How often the list holds the control among its own children (header and body).
+int TimesAmongChildren(CListUI* list, SkinUI::CControlUI* control) {
+  int times = 0;
+  for (int i = 0; i < list->SkinUI::CContainerUI::GetCount(); ++i) {
+    if (list->SkinUI::CContainerUI::GetItemAt(i) == control) ++times;
+  }
+  return times;
+}
+
+TEST(ListHeaderTest, AHeaderAlreadyInTheListIsNotAddedAgain) {
+  int destroyed = 0;
+  {
+    ControlsWindow window;
+    CListUI* list = window.Add(new CListUI(), 300, 100, L"list");
+    auto* header = new CountedHeader(&destroyed);
+    ASSERT_TRUE(list->Add(header)) << "replaces the list's own empty header";
+    ASSERT_EQ(list->GetHeader(), header);
+    auto* later = new CountedHeader(&destroyed);
+    const struct {
+      const char* what;
+      SkinUI::CControlUI* again;
+      int columns;   // header items the current header has by then
+      int children;  // the list's own children: its headers and the body
+    } cases[] = {
+        {"the current header, still empty", header, 0, 2},
+        {"the current header with columns", header, 1, 2},
+        {"a second header added after the columns", later, 1, 3},
+    };
+    for (const auto& c : cases) {
+      if (c.columns > 0 && header->GetCount() == 0) {
+        ASSERT_TRUE(list->Add(MakeHeaderItem(L"A", 100)));
+      }
+      if (c.again == later && TimesAmongChildren(list, later) == 0) {
+        ASSERT_TRUE(list->Add(later));
+      }
+      EXPECT_FALSE(list->Add(c.again)) << c.what;
+      EXPECT_FALSE(list->AddAt(c.again, 0)) << c.what;
+      EXPECT_FALSE(list->AddAt(c.again, 1)) << c.what;
+      EXPECT_EQ(TimesAmongChildren(list, c.again), 1) << c.what;
+      EXPECT_EQ(list->SkinUI::CContainerUI::GetCount(), c.children) << c.what;
+      EXPECT_EQ(list->GetHeader(), header) << c.what;
+      EXPECT_EQ(list->GetListInfo()->columns, c.columns) << c.what;
+    }
+    window.Attach();
+    window.Paint();
+    EXPECT_EQ(destroyed, 0);
+  }
+  EXPECT_EQ(destroyed, 2) << "each header deleted once with the window";
+}
+
 TEST(ListHeaderTest, NegativeSeparatorWidthDragsTheLeftEdge) {
   ControlsWindow window;
   TableList table = AddTable(window, 380, {100, 100, 80});
