@@ -105,7 +105,7 @@ LRESULT CEditWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return OnKillFocus(wParam, lParam);
     case WM_KEYDOWN:
       if (wParam == VK_RETURN && owner_ != nullptr) {
-        if (owner_->GetManager() != nullptr) owner_->GetManager()->SendNotify(owner_, L"return");
+        NotifyOwner(L"return");
         return 0;
       }
       break;
@@ -168,8 +168,26 @@ void CEditWnd::OnTextChanged() {
   const int copied = ::GetWindowTextW(hWnd_, &text[0], length + 1);
   text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
   owner_->TakeNativeText(text.c_str());
-  if (owner_->GetManager() != nullptr) owner_->GetManager()->SendNotify(owner_, L"textchanged");
+  if (!NotifyOwner(L"textchanged")) return;
   if (owner_ != nullptr && IsLayered()) owner_->Invalidate();
+}
+
+bool CEditWnd::NotifyOwner(const wchar_t* type) {
+  CWindowManagerUI* manager = owner_ != nullptr ? owner_->GetManager() : nullptr;
+  if (manager == nullptr) return true;
+  // A handler that moves the focus, hides or removes the field closes this window, and the
+  // window's final message deletes this object: nothing of it may be read after that. A handler
+  // may also change the text, which reports again from inside this call.
+  bool closed = false;
+  bool* outer = closedFlag_;
+  closedFlag_ = &closed;
+  manager->SendNotify(owner_, type);
+  if (closed) {
+    if (outer != nullptr) *outer = true;
+    return false;
+  }
+  closedFlag_ = outer;
+  return true;
 }
 
 LRESULT CEditWnd::OnControlColor(HDC dc) {
@@ -201,6 +219,7 @@ void CEditWnd::OnFinalMessage(HWND window) {
     owner_ = nullptr;
   }
   bkBrush_.reset();
+  if (closedFlag_ != nullptr) *closedFlag_ = true;
   if (created_) delete this;
 }
 

@@ -38,6 +38,9 @@ protected:
 private:
   LRESULT OnKillFocus(WPARAM wParam, LPARAM lParam);
   void OnTextChanged();
+  // Sends a synchronous notification from the owner. False when a handler closed the window:
+  // this object is deleted then.
+  bool NotifyOwner(const wchar_t* type);
   LRESULT OnControlColor(HDC dc);
   bool IsLayered() const;
 
@@ -46,6 +49,7 @@ private:
   bool initialised_ = false;
   bool drawCaret_ = false;
   bool created_ = false;  // a window exists (or existed): its final message deletes the object
+  bool* closedFlag_ = nullptr;  // set by the final message while a notification runs
 };
 
 class CEditUI : public CLabelUI {

@@ -2,7 +2,9 @@
 // focus, takes typed characters, reports them, and closes on losing the focus, leaving the text.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "controls_fixture.h"
 #include "ui_controls/ui_button.h"
@@ -130,6 +132,69 @@ TEST(EditTest, LosingTheFocusClosesTheNativeWindowAndKeepsTheText) {
   }
 }
 
+// Runs an action on the next "textchanged" and then takes the memory that the action freed
+// back into blocks of garbage of the sizes of the native window object and of the field, so that
+// a read through a pointer to a freed one reads garbage instead of the values it held.
+class TextChangedAction : public SkinUI::INotifyUI {
+public:
+  std::function<void()> action;
+
+  void Notify(SkinUI::TNotifyMsgUI& msg) override {
+    if (msg.type != L"textchanged" || !action) return;
+    const std::function<void()> run = std::move(action);
+    action = nullptr;
+    run();
+    for (const size_t size : {sizeof(SkinUI::CEditWnd), sizeof(CEditUI)}) {
+      for (int i = 0; i < 256; ++i) {
+        taken_.emplace_back(size, static_cast<unsigned char>(0xFE));
+      }
+    }
+  }
+
+private:
+  std::vector<std::vector<unsigned char>> taken_;
+};
+
+TEST(EditTest, TextChangedHandlerMayCloseOrRemoveTheField) {
+  enum class InHandler { MoveFocus, HideField, RemoveField, DeleteField };
+  for (const InHandler what :
+       {InHandler::MoveFocus, InHandler::HideField, InHandler::RemoveField, InHandler::DeleteField}) {
+    TextChangedAction handler;  // outlives the window that reports to it
+    EditWindow w;
+    w.window.manager().AddNotifier(&handler);
+    w.window.Attach();
+    const HWND native = w.Open();
+    ASSERT_NE(native, nullptr);
+    CEditUI* edit = w.edit;
+    handler.action = [&w, edit, what] {
+      switch (what) {
+        case InHandler::MoveFocus:
+          w.window.manager().SetFocus(w.button);
+          break;
+        case InHandler::HideField:
+          edit->SetVisible(false);
+          break;
+        case InHandler::RemoveField:
+          w.window.root()->Remove(edit);
+          break;
+        case InHandler::DeleteField:
+          w.window.root()->Remove(edit, true);
+          edit->Delete();
+          break;
+      }
+    };
+    w.Type(L"x");
+    EXPECT_FALSE(handler.action) << "the handler ran";
+    EXPECT_EQ(w.window.recorder().Count(L"textchanged"), 1) << static_cast<int>(what);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(native); })) << static_cast<int>(what);
+    if (what == InHandler::MoveFocus || what == InHandler::HideField) {
+      EXPECT_EQ(edit->GetNativeWindow(), nullptr);
+      EXPECT_EQ(std::wstring(edit->GetText().GetData()), L"x");
+    }
+    w.window.Repaint();
+  }
+}
+
 TEST(EditTest, ClickingTheFocusedFieldOpensItAgain) {
   EditWindow w;
   w.window.Attach();
@@ -176,22 +241,28 @@ TEST(EditTest, NumberOnlyFieldTakesDigitsOnly) {
 }
 
 TEST(EditTest, MaximumLengthLimitsTyping) {
+  const std::wstring many(300, L'x');
   const struct {
     const wchar_t* maxChar;
-    const wchar_t* typed;
-    const wchar_t* text;
+    const std::wstring typed;
+    const std::wstring text;
+    UINT limit;
   } cases[] = {
-      {L"5", L"abcdefg", L"abcde"},
-      {L"-3", L"abcdefg", L"abcdefg"},  // a negative limit keeps the default of 255
+      {L"5", L"abcdefg", L"abcde", 5},
+      {L"300", many, many, 300},
+      {L"-3", many, many.substr(0, 255), 255},  // a negative limit keeps the default of 255
   };
   for (const auto& c : cases) {
     EditWindow w;
     w.edit->SetAttribute(L"maxchar", c.maxChar);
+    EXPECT_EQ(w.edit->GetMaxChar(), c.limit) << static_cast<const void*>(c.maxChar);
     w.window.Attach();
     const HWND native = w.Open();
     ASSERT_NE(native, nullptr);
-    w.Type(c.typed);
-    EXPECT_EQ(std::wstring(w.edit->GetText().GetData()), c.text);
+    EXPECT_EQ(static_cast<UINT>(::SendMessageW(native, EM_GETLIMITTEXT, 0, 0)), c.limit);
+    w.Type(c.typed.c_str());
+    EXPECT_EQ(std::wstring(w.edit->GetText().GetData()), c.text)
+        << static_cast<const void*>(c.maxChar);
   }
   EditWindow w;
   w.edit->SetAttribute(L"maxchar", L"5");
