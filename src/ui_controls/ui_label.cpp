@@ -320,8 +320,10 @@ SIZE CLabelUI::EstimateSize(SIZE available) {
   if (IsMultiLine() && (available.cx != lastAvailable_.cx || available.cy != lastAvailable_.cy)) {
     sizeDirty_ = true;
   }
-  // Without a window there is no font to measure with; measure again once there is one.
-  if (!sizeDirty_ || manager_ == nullptr) {
+  // Without a window (a manager that has no window yet has no paint DC either) there is
+  // nothing to measure with, and a text measured without a DC would keep the whole measuring
+  // width: measure again once there is one.
+  if (!sizeDirty_ || manager_ == nullptr || manager_->GetPaintDC() == nullptr) {
     return sizeDirty_ ? fixedSize_ : estimate_;
   }
   lastAvailable_ = available;

@@ -65,6 +65,36 @@ TEST(LabelTest, AutoSizeOfASingleLineFollowsTextFontAndPadding) {
   }
 }
 
+TEST(LabelTest, MeasuredBeforeItsWindowHasADcItMeasuresAgainOnceThereIsOne) {
+  // Both kinds of label: the single-line one measures its width, the multi-line one its height.
+  for (const bool multiLine : {false, true}) {
+    ControlsWindow window;
+    window.Attach();
+    SkinUI::CWindowManagerUI windowless;  // not given a window yet: no paint DC
+    auto* label = new CLabelUI();
+    label->SetText(L"Install now");
+    label->SetMultiLine(multiLine);
+    label->SetManager(&windowless, nullptr, false);
+    const SIZE early = label->EstimateSize(SIZE{400, 300});
+    EXPECT_EQ(early.cx, 0) << multiLine;
+    EXPECT_EQ(early.cy, 0) << multiLine << ": nothing measured without a DC";
+
+    label->SetManager(nullptr, nullptr, false);
+    window.root()->Add(label);
+    window.Repaint();
+    const SIZE size = label->EstimateSize(SIZE{400, 300});
+    const int lineHeight = window.manager().GetFontInfo(-1)->metrics.tmHeight;
+    ASSERT_GT(lineHeight, 0);
+    if (multiLine) {
+      EXPECT_EQ(size.cx, 400);
+      EXPECT_EQ(size.cy, lineHeight);
+    } else {
+      EXPECT_EQ(size.cx, TextWidth(window.manager(), -1, L"Install now"));
+      EXPECT_EQ(size.cy, lineHeight + 8);
+    }
+  }
+}
+
 TEST(LabelTest, FixedSizeWinsWhateverTheText) {
   ControlsWindow window;
   CLabelUI* label = window.Add(new CLabelUI(), 100, 20);
@@ -155,34 +185,44 @@ TEST(LabelTest, DisabledPlainLabelDrawsInTheDisabledColour) {
   EXPECT_TRUE(ControlsTest::PaintsAlike(disabled, reference));
 }
 
+using EffectAttributes = const wchar_t* const[6][2];
+
+// A 300 x 60 label with text effects on, in a 24-pixel bold font, and the given attributes.
+CLabelUI* AddEffectLabel(ControlsWindow& window, const EffectAttributes& attributes) {
+  CLabelUI* label = window.Add(new CLabelUI(), 300, 60);
+  label->SetText(L"Brisolan");
+  label->SetAttribute(L"font", L"1");
+  label->SetAttribute(L"textpadding", L"20,10,20,10");
+  label->SetAttribute(L"textcolor", L"#FF000000");
+  label->SetAttribute(L"enabledeffect", L"true");
+  for (const auto& attribute : attributes) {
+    if (attribute[0] != nullptr) label->SetAttribute(attribute[0], attribute[1]);
+  }
+  window.manager().AddFont(1, L"Tahoma", 24, true, false, false);
+  return label;
+}
+
 TEST(LabelTest, TextEffectsPaintInsideTheTextRectangleOnly) {
   const struct {
     const wchar_t* name;
     const wchar_t* attributes[6][2];
+    bool likeEnabled;  // paints exactly as the same label enabled
   } cases[] = {
-      {L"gradient", {{L"textcolor1", L"#FF00FF00"}, {L"gradientlength", L"10"}}},
+      {L"gradient", {{L"textcolor1", L"#FF00FF00"}, {L"gradientlength", L"10"}}, false},
       {L"glow", {{L"enabledluminous", L"true"}, {L"luminousfuzzy", L"2"},
-                 {L"shadowoffset", L"3,45"}}},
-      {L"stroke", {{L"enabledstroke", L"true"}, {L"strokecolor", L"#FFFF0000"}}},
+                 {L"shadowoffset", L"3,45"}}, false},
+      {L"stroke", {{L"enabledstroke", L"true"}, {L"strokecolor", L"#FFFF0000"}}, false},
       {L"shadow", {{L"enabledshadow", L"true"}, {L"shadowoffset", L"40,90"},
-                   {L"textshadowcolora", L"#FF808080"}}},
+                   {L"textshadowcolora", L"#FF808080"}}, false},
       {L"everything", {{L"enabledluminous", L"true"}, {L"enabledstroke", L"true"},
                        {L"strokecolor", L"#FF00FF00"}, {L"enabledshadow", L"true"},
-                       {L"shadowoffset", L"200,0"}, {L"gradientangle", L"30"}}},
-      {L"disabled", {{L"enabled", L"false"}}},
+                       {L"shadowoffset", L"200,0"}, {L"gradientangle", L"30"}}, false},
+      // With effects on, a disabled label keeps its normal colour: the disabled one is unused.
+      {L"disabled", {{L"disabledtextcolor", L"#FFFF0000"}, {L"enabled", L"false"}}, true},
   };
   for (const auto& c : cases) {
     ControlsWindow window;
-    CLabelUI* label = window.Add(new CLabelUI(), 300, 60);
-    label->SetText(L"Brisolan");
-    label->SetAttribute(L"font", L"1");
-    label->SetAttribute(L"textpadding", L"20,10,20,10");
-    label->SetAttribute(L"textcolor", L"#FF000000");
-    label->SetAttribute(L"enabledeffect", L"true");
-    for (const auto& attribute : c.attributes) {
-      if (attribute[0] != nullptr) label->SetAttribute(attribute[0], attribute[1]);
-    }
-    window.manager().AddFont(1, L"Tahoma", 24, true, false, false);
+    CLabelUI* label = AddEffectLabel(window, c.attributes);
     window.Attach();
     auto canvas = window.Paint(0xFFFFFFFF);
     const RECT text = {20, 10, 280, 50};
@@ -193,6 +233,14 @@ TEST(LabelTest, TextEffectsPaintInsideTheTextRectangleOnly) {
       EXPECT_TRUE(AllPixels(*canvas, rc, 0xFFFFFFFF))
           << c.name << " outside " << rc.left << "," << rc.top << "," << rc.right << ","
           << rc.bottom;
+    }
+    if (c.likeEnabled) {
+      ControlsWindow other;
+      CLabelUI* enabled = AddEffectLabel(other, c.attributes);
+      enabled->SetEnabled(true);
+      other.Attach();
+      ASSERT_FALSE(label->IsEnabled());
+      EXPECT_TRUE(ControlsTest::PaintsAlike(label, enabled)) << c.name;
     }
   }
 }
