@@ -177,17 +177,26 @@ TEST(SliderTest, WheelStepsAreClampedAtBothEndsAndEachReported) {
 }
 
 TEST(SliderTest, DegenerateRangesAndTracksNeverDivideByZero) {
+  // A press, a move and a release at pointX on a slider at (0, 0) of the given width; the value
+  // under the pointer and the thumb's place follow from the range and the track (the width less
+  // the thumb), whatever either is. The first paint gives a range of no length a maximum one
+  // above the minimum.
   const struct {
     int min;
     int max;
     int width;  // the thumb is 10 wide
     int pointX;
+    int maxAfter;   // the maximum once painted
+    int value;      // after the release
+    int thumbLeft;  // after the release
   } cases[] = {
-      {10, 10, 200, 100},   // minimum equal to the maximum
-      {0, 100, 10, 5},      // a track exactly as long as the thumb
-      {0, 100, 11, 5},
-      {50, 0, 200, 100},    // minimum above the maximum
-      {INT_MIN, INT_MAX, 200, 150},
+      {10, 10, 200, 100, 11, 10, 0},     // minimum equal to the maximum
+      {10, 10, 200, 199, 11, 11, 190},   // the same, at the far end of the track
+      {0, 100, 10, 5, 100, 100, 0},      // a track of no length: the pointer is at its far end
+      {0, 100, 11, 5, 100, 0, 0},        // a one-pixel track: the pointer before its start
+      {0, 100, 11, 6, 100, 100, 1},      // the same track, the pointer at its far end
+      {50, 0, 200, 100, 51, 50, 0},      // minimum above the maximum
+      {INT_MIN, INT_MAX, 200, 150, INT_MAX, 1130254550, 144},  // a range that overflows 32 bits
   };
   for (const auto& c : cases) {
     SliderWindow w;
@@ -202,8 +211,12 @@ TEST(SliderTest, DegenerateRangesAndTracksNeverDivideByZero) {
     w.window.MoveMouse(c.pointX + 1, 10, MK_LBUTTON);
     w.window.ReleaseLeft(c.pointX, 10);
     EXPECT_EQ(w.Changes(), 1);
-    const int value = w.slider->GetValue();
-    EXPECT_TRUE(value >= c.min || c.min > c.max) << value;
+    EXPECT_EQ(w.slider->GetMaxValue(), c.maxAfter);
+    EXPECT_EQ(w.slider->GetValue(), c.value) << c.min << ".." << c.max << " width " << c.width;
+    const RECT moved = w.slider->GetThumbRect();
+    EXPECT_EQ(moved.left, c.thumbLeft) << c.min << ".." << c.max << " width " << c.width;
+    EXPECT_EQ(moved.right - moved.left, 10);
+    EXPECT_EQ(moved.top, 5);
     w.window.Paint();
   }
 }

@@ -215,18 +215,37 @@ TEST(ListElementTest, TextElementLinksAreClickableUpToEight) {
 }
 
 TEST(ListElementTest, ColumnTextsBeyondTheHeaderAreKeptButNotShown) {
-  ControlsWindow window;
+  ControlsWindow window(100, 100, 400, 500);
   CListUI* list = AddColumnList(window);
   auto* item = MakeTextItem(L"a", L"b", L"c");
   item->SetColumnText(40, L"far");
   item->SetColumnText(-1, L"never");
   item->SetColumnText(100000, L"never");
+  auto* plain = MakeTextItem(L"a", L"b", L"c");
   list->Add(item);
+  list->Add(plain);
+  // The same texts under a header that reaches column 40: 41 columns of 7 pixels.
+  CListUI* wide = window.Add(new CListUI(), 300, 100, L"wide");
+  for (int i = 0; i <= 40; ++i) {
+    SkinUI::CListHeaderItemUI* column = MakeHeaderItem(L"", 7);
+    column->SetMinWidth(7);
+    wide->Add(column);
+  }
+  auto* reaching = MakeTextItem(L"a", L"b", L"c");
+  reaching->SetColumnText(40, L"far");
+  wide->Add(reaching);
   window.Attach();
-  window.Paint(kWhite);
+  auto canvas = window.Paint(kWhite);
   EXPECT_EQ(std::wstring(item->GetColumnText(40).GetData()), L"far");
   EXPECT_TRUE(item->GetColumnText(-1).IsEmpty());
   EXPECT_TRUE(item->GetColumnText(100000).IsEmpty());
+  EXPECT_TRUE(ControlsTest::PaintsAlike(item, plain)) << "three columns show three texts";
+
+  ASSERT_EQ(wide->GetListInfo()->columns, 41);
+  ASSERT_EQ(wide->GetListInfo()->columnRects[40].left, 280);
+  ASSERT_EQ(wide->GetListInfo()->columnRects[40].right, 287);
+  EXPECT_TRUE(AnyPixelDiffers(*canvas, Cell(wide, reaching, 40), kWhite)) << "the far text";
+  EXPECT_TRUE(AllPixels(*canvas, Cell(wide, reaching, 39), kWhite));
 }
 
 }  // namespace
