@@ -575,6 +575,40 @@ case_user_startup_through_the_finish_button() {
   plain_scripts
 }
 
+# The package installer's message shows in its box while the installation goes on behind it.
+case_installer_message() {
+  fresh_machine
+  installer_script message 'line Encode=UTF8' 'line Message=E2E hello from the package' \
+    'line State=Success'
+  run_installer message "-downloadurl=$(server_url plain)"
+  main_window
+  e2e_wait_page "$E2E_MAIN" start
+  e2e_click "$E2E_MAIN" defaultInstallBtn
+  check "its box" asked MessageBox1Wnd.xml "E2E hello from the package"
+  box_window
+  e2e_click "$E2E_BOX" box.closebtn
+  e2e_wait_window_gone "$E2E_BOX"
+  check "finish page" e2e_wait_page "$E2E_MAIN" finish
+  e2e_click "$E2E_MAIN" closebtn
+  check "exit code 0" exits_with 0
+  plain_scripts
+}
+
+# A bring-to-front delay of 0 arms nothing; a close delay of 300 ms closes the window by itself.
+case_finish_delays() {
+  fresh_machine
+  installer_script delays 'line Encode=UTF8' 'line TopShowDetention=0' \
+    'line FinsihCloseDetention=300' 'line State=Success'
+  run_installer delays "-downloadurl=$(server_url plain)"
+  main_window
+  e2e_wait_page "$E2E_MAIN" start
+  e2e_click "$E2E_MAIN" defaultInstallBtn
+  park_pointer
+  check "the window closed by itself" exits_with 0
+  check "the delays as reported" e2e_wait_line "$E2E_LOG" "to the front after 0 ms, closing after 300 ms"
+  plain_scripts
+}
+
 # An older version whose uninstaller cannot run (its entry is no program) or reports failure:
 # the box that says the product runs, and the window closes, because an earlier installation was
 # found; nothing is downloaded.
@@ -731,7 +765,8 @@ all_cases=(fresh_default_installation custom_folder_without_shortcuts terms_not_
   earlier_installation_install_newest earlier_installation_open_software
   reinstall_option_starts_at_once closing_on_each_page second_instance product_running_at_start
   unticked_terms_disable_the_custom_button
-  auto_startup_closes_by_itself user_startup_through_the_finish_button earlier_uninstaller_fails
+  auto_startup_closes_by_itself user_startup_through_the_finish_button installer_message finish_delays
+  earlier_uninstaller_fails
   is_override_skips_the_uninstaller network_check_passes network_check_finds_no_network)
 [ $# -gt 0 ] && all_cases=("$@")
 
