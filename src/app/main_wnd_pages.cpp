@@ -146,6 +146,8 @@ void CMainWnd::OnTabSelected() {
 
 void CMainWnd::OnNetworkChecked(WPARAM result) {
   const unsigned status = static_cast<unsigned>(result) >> 16;
+  UTILS_LOG(L"network check: status %u, connectivity 0x%x\r\n", status,
+            static_cast<unsigned>(result) & 0xFFFFu);
   if (status != 0) {
     CMessageBoxWnd::Show(GetHWND(), SkinInfoFor(kMessageBox2Skin), kPoorNetworkText, kTipCaption);
   }
@@ -256,7 +258,10 @@ bool CMainWnd::ReadIsOverride(const std::wstring& folder) {
 bool CMainWnd::StartInstall(const std::wstring& folder, bool desktopShortcut, bool quickLaunch) {
   UTILS_LOG(L"installation into %ls requested (shortcuts %d %d)\r\n", folder.c_str(),
             desktopShortcut ? 1 : 0, quickLaunch ? 1 : 0);
-  if (startPending_) return false;  // the network check of an earlier click still runs
+  if (startPending_) {  // the network check of an earlier click still runs
+    UTILS_LOG(L"an earlier start is still pending: this one starts nothing\r\n");
+    return false;
+  }
   const InstallerSettings& settings = InstallerSettings::Instance();
 
   if (FindProcessIdByName(kUninstallerCopyName) != 0 && !settings.Reinstall) {

@@ -4,6 +4,7 @@
 #include "app/install_records.h"
 #include "app/main_wnd.h"
 #include "app/status_message.h"
+#include "base/log.h"
 #include "ui_core/ui_control.h"
 
 namespace App {
@@ -34,6 +35,8 @@ void CMainWnd::OnInstallFinished() {
   if (closeDelayMs_ != 0) {
     manager_.SetTimer(root, kTimerCloseWindow, static_cast<UINT>(closeDelayMs_));
   }
+  UTILS_LOG(L"finish step done: startup style %d, to the front after %d ms, closing after %d ms\r\n",
+            static_cast<int>(startupStyle_), bringToFrontDelayMs_, closeDelayMs_);
 }
 
 void CMainWnd::OnRootTimer(UINT timerId) {

@@ -34,6 +34,10 @@ LRESULT CMainWnd::OnStatusMessage(UINT, WPARAM, LPARAM lParam, bool&) {
   // The record is this window's from the moment it was posted; it goes when this returns.
   const std::unique_ptr<StatusMessage> status = TakeStatusMessage(lParam);
   if (!status) return 0;
+  // Progress reports come many a second; every other report goes to the log.
+  if (status->code != DL_CODE_PROGRESS && status->code != IST_CODE_PROGRESS) {
+    UTILS_LOG(L"status %d (%g): %ls\r\n", status->code, status->progress, status->text.c_str());
+  }
   const double scale = InstallerSettings::Instance().DownloadScale;
   switch (status->code) {
     case DL_CODE_START:

@@ -4,9 +4,10 @@
 
 namespace Utils {
 
-// Pumps the calling thread's messages for at least 100 ms (the wait ends with the first message
-// after that). Returns false at once when the given window (may be null) no longer exists, and
-// false when WM_QUIT arrives, which is posted again for the caller's own loop.
+// Pumps the calling thread's messages for about 100 ms: it dispatches what arrives meanwhile and
+// returns after that time even when nothing arrives at all. Returns false at once when the given
+// window (may be null) no longer exists, and false when WM_QUIT arrives, which is posted again for
+// the caller's own loop.
 bool PumpMessages(HWND window);
 
 // Seconds since the start tick while running; 0 when stopped. The owner sets both fields.

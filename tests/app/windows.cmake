@@ -1,13 +1,13 @@
 # The installer's windows, built from the skin that the test programs carry like the installer
 # does: the layouts, the message boxes, the main window's start-up and the sequence controls.
-add_executable(app_idle_product windows/idle_product.cpp)
+add_executable(app_idle_product WIN32 windows/idle_product.cpp)
 tessmark_target_options(app_idle_product)
 tessmark_unicode_entry(app_idle_product)
 set_target_properties(app_idle_product PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 
 tessmark_add_test(app_window_tests
   SOURCES windows/app_ui_support.cpp windows/skin_layout_tests.cpp windows/message_box_tests.cpp
-          windows/main_window_tests.cpp windows/sequence_tests.cpp
+          windows/main_window_tests.cpp windows/main_window_flow_tests.cpp windows/sequence_tests.cpp
           windows/language_ui_tests.cpp
   LIBS tessmark_app ui_test_support engine_test_support test_support)
 target_include_directories(app_window_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/windows)

@@ -33,6 +33,7 @@ installer="$build/src/app/tessmark_installer.exe"
 fake="$build/tests/engine/fake_installer.exe"
 server_exe="$build/tools/package_server/package_server.exe"
 idle_product="$build/tests/app/app_idle_product.exe"
+fake_uninstaller="$build/tests/engine/fake_uninstaller.exe"
 work=$(mktemp -d "${TMPDIR:-/tmp}/tessmark-e2e.XXXXXX")
 winpath() { echo "Z:${1//\//\\}"; }
 drive_c="$WINEPREFIX/drive_c"
@@ -93,7 +94,13 @@ done
 # --- helpers of the cases -------------------------------------------------------------------------
 
 failures=()
+skips=()
 current=""
+# skip REASON: the current case could not be exercised here; it counts as skipped, not passed.
+skip() {
+  echo "  SKIPPED: $*"
+  skips+=("$current: $*")
+}
 check() {  # check DESCRIPTION COMMAND...: records a failure of the current case
   local what=$1; shift
   if "$@"; then return 0; fi
@@ -226,6 +233,28 @@ case_terms_not_accepted() {
   check "exit code 0" exits_with 0
 }
 
+# Unticked terms disable the custom button: a click on it leaves the start page (the install
+# click after it shows the hint there); ticked again, it opens the custom page.
+case_unticked_terms_disable_the_custom_button() {
+  fresh_machine
+  run_installer terms_custom "-downloadurl=$(server_url plain)"
+  main_window
+  e2e_wait_page "$E2E_MAIN" start
+  e2e_click "$E2E_MAIN" treatyCb
+  e2e_click "$E2E_MAIN" customeBtn
+  e2e_click "$E2E_MAIN" defaultInstallBtn
+  check "hint shown on the start page" e2e_wait _shows_terms_hint
+  check "not the custom page" [ "$(e2e_page_now "$E2E_MAIN")" != custom ]
+  e2e_click "$E2E_MAIN" treatyCb
+  e2e_click "$E2E_MAIN" customeBtn
+  check "custom page once ticked again" e2e_wait_page "$E2E_MAIN" custom
+  check "nothing requested" lacks "$(cat "$E2E_LOG")" "requested"
+  e2e_click "$E2E_MAIN" closebtn
+  box_window
+  e2e_click "$E2E_BOX" box.left
+  check "exit code 0" exits_with 0
+}
+
 # The hint under the install button ("tipLbl") is blue text on white.
 _shows_terms_hint() {
   e2e_shot "$E2E_MAIN" "$work/hint.png"
@@ -258,11 +287,29 @@ case_invalid_path() {
 
 # A drive with less than 1 GB free: a small tmpfs mapped as drive S: (where the machine lets
 # this run mount one; elsewhere the case says so and checks nothing).
-case_too_little_free_space() {
-  local small="$work/small"
+# A folder on a file system with less than 1 GiB free and room for a folder: a tmpfs of its own
+# where one can be mounted, else a writable one that the machine already has (in a container
+# /dev/shm often is such); empty when there is none.
+small_drive_folder() {
+  local small="$work/small" avail target
   mkdir -p "$small"
-  if ! mount -t tmpfs -o size=16m tmpfs "$small" 2>/dev/null; then
-    echo "  not checked: no small file system can be mounted here"
+  if mount -t tmpfs -o size=16m tmpfs "$small" 2>/dev/null; then
+    echo "$small"
+    return
+  fi
+  while read -r avail target; do
+    [ "$avail" -gt 1048576 ] && [ "$avail" -lt 1073741824 ] || continue
+    small=$(mktemp -d "$target/tessmark-e2e-small.XXXXXX" 2>/dev/null) || continue
+    echo "$small"
+    return
+  done < <(df -B1 --output=avail,target -x proc -x sysfs 2>/dev/null | tail -n +2)
+}
+
+case_too_little_free_space() {
+  local small
+  small=$(small_drive_folder)
+  if [ -z "$small" ]; then
+    skip "no file system with less than 1 GiB free can be mounted or found here"
     return 0
   fi
   ln -sfn "$small" "$WINEPREFIX/dosdevices/s:"
@@ -289,7 +336,7 @@ case_too_little_free_space() {
   e2e_click "$E2E_BOX" box.left
   check "exit code 0" exits_with 0
   rm -f "$WINEPREFIX/dosdevices/s:"
-  umount "$small" 2>/dev/null || true
+  if [ "$small" = "$work/small" ]; then umount "$small" 2>/dev/null || true; else rm -rf "$small"; fi
 }
 
 case_download_failure_then_retry() {
@@ -462,30 +509,293 @@ case_product_running_at_start() {
   end_products
 }
 
+# --- the finish step, the engine's reports and the earlier uninstaller --------------------------
+
+# installer_script NAME LINE...: the fake package installer's script for a case, one directive a
+# line; the installer of the next run_installer plays it.
+installer_script() {
+  local name=$1; shift
+  printf '%s\n' "$@" >"$work/$name.script"
+  export TESSMARK_FAKE_INSTALLER_SCRIPT
+  TESSMARK_FAKE_INSTALLER_SCRIPT=$(winpath "$work/$name.script")
+}
+uninstaller_script() {
+  local name=$1; shift
+  printf '%s\n' "$@" >"$work/$name.unscript"
+  export TESSMARK_FAKE_UNINSTALLER_SCRIPT TESSMARK_FAKE_UNINSTALLER_RECORD
+  TESSMARK_FAKE_UNINSTALLER_SCRIPT=$(winpath "$work/$name.unscript")
+  TESSMARK_FAKE_UNINSTALLER_RECORD=$(winpath "$work/$name.uncmd")
+}
+plain_scripts() {
+  unset TESSMARK_FAKE_INSTALLER_SCRIPT TESSMARK_FAKE_UNINSTALLER_SCRIPT TESSMARK_FAKE_UNINSTALLER_RECORD
+}
+
+# The pointer away from every window: nothing that it does can wake the installer.
+park_pointer() { xdotool mousemove 0 0; }
+
+# Nobody touches the mouse after the install click: the product must start and the window close
+# by themselves, as the package's installer asked.
+case_auto_startup_closes_by_itself() {
+  fresh_machine
+  mkdir -p "$default_dir_unix"
+  cp "$idle_product" "$default_dir_unix/tessmark.exe"
+  installer_script auto 'line Encode=UTF8' 'line Progress=0.5' \
+    "line ExePath=$default_dir\\tessmark.exe" 'line StartupStyle=AutoStartup' \
+    'line FinsihCloseDetention=4000' 'line State=Success'
+  run_installer auto "-downloadurl=$(server_url paced)"
+  main_window
+  e2e_wait_page "$E2E_MAIN" start
+  e2e_click "$E2E_MAIN" defaultInstallBtn
+  park_pointer
+  check "the product started by itself" e2e_wait _product_runs
+  check "the window closed by itself" exits_with 0
+  check "installed" [ "$(reg_value InstallPath)" = "$default_dir" ]
+  end_products
+  plain_scripts
+}
+
+# The package's installer reports the style "UserStartup": nothing starts until the finish button.
+case_user_startup_through_the_finish_button() {
+  fresh_machine
+  mkdir -p "$default_dir_unix"
+  cp "$idle_product" "$default_dir_unix/tessmark.exe"
+  installer_script user 'line Encode=UTF8' "line ExePath=$default_dir\\tessmark.exe" \
+    'line StartupStyle=UserStartup' 'line State=Success'
+  run_installer user "-downloadurl=$(server_url plain)"
+  main_window
+  e2e_wait_page "$E2E_MAIN" start
+  e2e_click "$E2E_MAIN" defaultInstallBtn
+  check "finish page" e2e_wait_page "$E2E_MAIN" finish
+  check "finish step done" e2e_wait_line "$E2E_LOG" "finish step done"
+  check "not started before the click" [ -z "$(product_pids)" ]
+  e2e_click "$E2E_MAIN" openProduceBtn
+  check "exit code 0" exits_with 0
+  check "started by the finish button" e2e_wait _product_runs
+  end_products
+  plain_scripts
+}
+
+# The package installer's message shows in its box while the installation goes on behind it.
+case_installer_message() {
+  fresh_machine
+  installer_script message 'line Encode=UTF8' 'line Message=E2E hello from the package' \
+    'line State=Success'
+  run_installer message "-downloadurl=$(server_url plain)"
+  main_window
+  e2e_wait_page "$E2E_MAIN" start
+  e2e_click "$E2E_MAIN" defaultInstallBtn
+  check "its box" asked MessageBox1Wnd.xml "E2E hello from the package"
+  box_window
+  e2e_click "$E2E_BOX" box.closebtn
+  e2e_wait_window_gone "$E2E_BOX"
+  check "finish page" e2e_wait_page "$E2E_MAIN" finish
+  e2e_click "$E2E_MAIN" closebtn
+  check "exit code 0" exits_with 0
+  plain_scripts
+}
+
+# A bring-to-front delay of 0 arms nothing; a close delay of 300 ms closes the window by itself.
+case_finish_delays() {
+  fresh_machine
+  installer_script delays 'line Encode=UTF8' 'line TopShowDetention=0' \
+    'line FinsihCloseDetention=300' 'line State=Success'
+  run_installer delays "-downloadurl=$(server_url plain)"
+  main_window
+  e2e_wait_page "$E2E_MAIN" start
+  e2e_click "$E2E_MAIN" defaultInstallBtn
+  park_pointer
+  check "the window closed by itself" exits_with 0
+  check "the delays as reported" e2e_wait_line "$E2E_LOG" "to the front after 0 ms, closing after 300 ms"
+  plain_scripts
+}
+
+# An older version whose uninstaller cannot run (its entry is no program) or reports failure:
+# the box that says the product runs, and the window closes, because an earlier installation was
+# found; nothing is downloaded.
+case_earlier_uninstaller_fails() {
+  local kind
+  for kind in not_a_program fails; do
+    earlier_installation
+    if [ $kind = not_a_program ]; then
+      echo "not a program" >"$default_dir_unix/uninst.ep"
+      plain_scripts
+    else
+      cp "$fake_uninstaller" "$default_dir_unix/uninst.exe"
+      "$TESSMARK_WINE" reg add "$reg_key" /v UnInstallEp /t REG_SZ /d "$default_dir\\uninst.exe" /f >/dev/null 2>&1
+      uninstaller_script "un_$kind" 'line Encode=UTF8' 'line Progress=0.5' 'line State=Fail'
+    fi
+    local gets; gets=$(count_requests plain GET)
+    run_installer "un_$kind" "-downloadurl=$(server_url plain)"
+    check "$kind: earlier-installation box" asked InstalledPathTipWnd.xml
+    box_window
+    e2e_click "$E2E_BOX" wide.right   # "安装最新版本"
+    # (The log holds the boxes' texts in the ANSI code page: Chinese texts are not in it.)
+    check "$kind: the uninstaller's failure box" asked MessageBox1Wnd.xml
+    check "$kind: reported as $([ $kind = fails ] && echo 5005 || echo 5004)" \
+      e2e_wait_line "$E2E_LOG" "status $([ $kind = fails ] && echo 5005 || echo 5004)"
+    box_window
+    e2e_click "$E2E_BOX" box.closebtn
+    check "$kind: the window closes" exits_with 0
+    check "$kind: nothing downloaded" [ "$(count_requests plain GET)" = "$gets" ]
+    check "$kind: no package installer" [ ! -e "$work/un_$kind.cmd" ]
+    [ $kind = fails ] && check "$kind: the uninstaller ran" test -s "$work/un_$kind.uncmd"
+  done
+  plain_scripts
+}
+
+# Reinstalling into the earlier folder: its set.ini saying IsOverride=false leaves the earlier
+# uninstaller alone; "False" is not that word, and the uninstaller runs first.
+case_is_override_skips_the_uninstaller() {
+  local word ran name
+  for word in false False; do
+    # Wine finds files ignoring case: each word's records need names of their own.
+    name=override_$([ $word = false ] && echo lower || echo capital)
+    earlier_installation
+    cp "$fake_uninstaller" "$default_dir_unix/uninst.exe"
+    "$TESSMARK_WINE" reg add "$reg_key" /v UnInstallEp /t REG_SZ /d "$default_dir\\uninst.exe" /f >/dev/null 2>&1
+    printf '[Uninstall]\r\nIsOverride=%s\r\n' "$word" >"$default_dir_unix/set.ini"
+    uninstaller_script "$name" 'line Encode=UTF8' 'line State=Success'
+    run_installer "$name" "-downloadurl=$(server_url plain)"
+    check "$word: earlier-installation box" asked InstalledPathTipWnd.xml
+    box_window
+    e2e_click "$E2E_BOX" wide.right   # "安装最新版本"
+    main_window
+    check "$word: finish page" e2e_wait_page "$E2E_MAIN" finish
+    check "$word: installed into the earlier folder" contains "$(installer_command "$name")" "/D=$default_dir"
+    ran=no
+    [ -s "$work/$name.uncmd" ] && ran=yes
+    check "$word: the earlier uninstaller ran: $ran" [ "$ran" = "$([ $word = false ] && echo no || echo yes)" ]
+    e2e_click "$E2E_MAIN" closebtn
+    check "$word: exit code 0" exits_with 0
+  done
+  plain_scripts
+}
+
+# --- the network check ------------------------------------------------------------------------------
+
+# With the check on and this machine's network (a default route): the check passes and the
+# installation runs; a second click while the first check runs starts nothing more.
+case_network_check_passes() {
+  fresh_machine
+  local gets; gets=$(count_requests plain GET)
+  run_installer checknet "-downloadurl=$(server_url plain)" -ischecknet=true
+  main_window
+  e2e_wait_page "$E2E_MAIN" start
+  e2e_click "$E2E_MAIN" defaultInstallBtn
+  xdotool click 1   # again, at once: the check of the first click runs
+  check "checked on its thread" e2e_wait_line "$E2E_LOG" "network check: status 0"
+  check "finish page" e2e_wait_page "$E2E_MAIN" finish
+  check "one installation" [ "$(log_count 'installation begins')" = 1 ]
+  check "one check" [ "$(log_count 'network check: status')" = 1 ]
+  check "one download" [ "$(count_requests plain GET)" = $((gets + 1)) ]
+  check "no box" lacks "$(cat "$E2E_LOG")" "box "
+  e2e_click "$E2E_MAIN" closebtn
+  check "exit code 0" exits_with 0
+}
+
+# A machine without a network: the installer in a network namespace of its own that has only
+# the loopback, with a Wine prefix of its own (the prefix's server and its network driver must
+# see the same namespace). The check finds no connection to the internet and shows its box;
+# closing it either way (its close button, Alt+F4) leaves the start page, and a second click
+# checks again.
+offline_prefix="$build/../wineprefix-offline"
+offline_wine() {
+  WINEPREFIX=$offline_prefix unshare -n -- sh -c 'ip link set lo up && exec "$@"' sh "$@"
+}
+case_network_check_finds_no_network() {
+  if ! unshare -n -- sh -c 'ip link set lo up' >/dev/null 2>&1; then
+    skip "no network namespace with its loopback up can be made here (unshare, ip)"
+    return 0
+  fi
+  if [ ! -f "$offline_prefix/.tessmark-ready" ]; then
+    mkdir -p "$offline_prefix"
+    offline_wine "$TESSMARK_WINE" wineboot --init >/dev/null 2>&1
+    WINEPREFIX=$offline_prefix wineserver -w
+    touch "$offline_prefix/.tessmark-ready"
+  fi
+  E2E_LOG="$work/offline.installer.log"
+  rm -f "$E2E_LOG.rc" "$E2E_LOG.pid"
+  (
+    WINEDEBUG=warn+seh offline_wine "$TESSMARK_WINE" "$installer" -ischecknet=true \
+      "-downloadurl=$(server_url plain)" >"$E2E_LOG" 2>&1 &
+    echo $! >"$E2E_LOG.pid"
+    wait $!
+    echo $? >"$E2E_LOG.rc"
+  ) &
+  main_window
+  e2e_wait_page "$E2E_MAIN" start
+  local way n=0
+  for way in closebtn alt+F4; do
+    n=$((n + 1))
+    e2e_click "$E2E_MAIN" defaultInstallBtn
+    # Only the loopback: no connection (1) or none to the internet (2), as Wine tells it.
+    check "$way: no usable connection found" e2e_wait_line "$E2E_LOG" "network check: status [12],"
+    check "$way: the poor-network box" asked MessageBox2Wnd.xml
+    check "$way: box $n" e2e_wait _log_count_is 'box MessageBox2Wnd.xml' $n
+    box_window
+    if [ $way = closebtn ]; then
+      e2e_click "$E2E_BOX" box.closebtn
+    else
+      xdotool windowactivate "$E2E_BOX" 2>/dev/null || true
+      e2e_keys alt+F4
+    fi
+    e2e_wait_window_gone "$E2E_BOX"
+    check "$way: start page again" e2e_wait_page "$E2E_MAIN" start
+  done
+  check "two checks" [ "$(log_count 'network check: status [12],')" = 2 ]
+  check "checked off the window's thread" \
+    [ "$(log_thread 'Utils::CheckNetwork')" != "$(log_thread 'OnNetworkChecked')" ]
+  check "nothing begun" lacks "$(cat "$E2E_LOG")" "installation begins"
+  e2e_click "$E2E_MAIN" closebtn
+  box_window
+  e2e_click "$E2E_BOX" box.left
+  check "exit code 0" exits_with 0
+  WINEPREFIX=$offline_prefix wineserver -k 2>/dev/null || true
+}
+_log_count_is() { [ "$(log_count "$1")" = "$2" ]; }
+# The thread id of the first log line that matches.
+log_thread() {
+  grep -a 'OutputDebugString' "$E2E_LOG" | grep -a "$1" | head -n 1 | sed -n 's/.*<T\([0-9]*\)>.*/\1/p'
+}
+
 # --- running them ---------------------------------------------------------------------------------
 
 all_cases=(fresh_default_installation custom_folder_without_shortcuts terms_not_accepted
   invalid_path too_little_free_space download_failure_then_retry installer_failure digest_mismatch_recovers
   earlier_installation_install_newest earlier_installation_open_software
-  reinstall_option_starts_at_once closing_on_each_page second_instance product_running_at_start)
+  reinstall_option_starts_at_once closing_on_each_page second_instance product_running_at_start
+  unticked_terms_disable_the_custom_button
+  auto_startup_closes_by_itself user_startup_through_the_finish_button installer_message finish_delays
+  earlier_uninstaller_fails
+  is_override_skips_the_uninstaller network_check_passes network_check_finds_no_network)
 [ $# -gt 0 ] && all_cases=("$@")
 
 start=$SECONDS
+passed_cases=0 failed_cases=0 skipped_cases=0
 for c in "${all_cases[@]}"; do
   current=$c
   t=$SECONDS
   echo "[ RUN  ] $c"
   before=${#failures[@]}
+  skipped_before=${#skips[@]}
   "case_$c"
   # Whatever the case left running ends here, so that the next one starts alone.
   end_installers
-  if [ ${#failures[@]} -eq "$before" ]; then
+  if [ ${#failures[@]} -eq "$before" ] && [ ${#skips[@]} -gt "$skipped_before" ]; then
+    echo "[ SKIP ] $c ($((SECONDS - t)) s)"
+    skipped_cases=$((skipped_cases + 1))
+  elif [ ${#failures[@]} -eq "$before" ]; then
     echo "[  OK  ] $c ($((SECONDS - t)) s)"
+    passed_cases=$((passed_cases + 1))
   else
+    failed_cases=$((failed_cases + 1))
     echo "[FAILED] $c ($((SECONDS - t)) s); its log: $E2E_LOG"
     cp "$E2E_LOG" "${TMPDIR:-/tmp}/tessmark-e2e-$c.log" 2>/dev/null || true
   fi
 done
 echo "${#all_cases[@]} cases in $((SECONDS - start)) s, ${#failures[@]} failed checks"
 for f in "${failures[@]}"; do echo "  $f"; done
+# A skipped case is told as such, in the closing line too; it does not fail the suite.
+for f in "${skips[@]}"; do echo "  skipped: $f"; done
+echo "e2e: $passed_cases passed, $failed_cases failed, $skipped_cases skipped"
 [ ${#failures[@]} -eq 0 ]

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "app/sequence_controls.h"
+#include "engine/system/process_lookup.h"
+#include "engine/system/registry.h"
 #include "ui_controls/ui_controls.h"
 #include "ui_core/ui_manager.h"
 #include "ui_core/ui_window_impl.h"
@@ -22,6 +24,17 @@ public:
     return App::CreateInstallerControl(name);
   }
 };
+
+void SaveValue(const wchar_t* name, std::optional<std::wstring>* value) {
+  std::wstring text;
+  DWORD type = 0;
+  if (Utils::RegReadString(name, &type, &text)) *value = text;
+}
+
+void RestoreValue(const wchar_t* name, const std::optional<std::wstring>& value) {
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, Utils::kProductRegistryKey, name);
+  if (value) Utils::RegWriteString(name, *value);
+}
 
 std::map<UINT_PTR, LoopAction*>& Actions() {
   static std::map<UINT_PTR, LoopAction*> actions;
@@ -107,6 +120,33 @@ BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM param) {
 }
 
 }  // namespace
+
+EarlierInstallationScope::EarlierInstallationScope(const std::wstring& folder,
+                                                   const std::wstring& entry) {
+  SaveValue(L"InstallPath", &folder_);
+  SaveValue(L"UnInstallEp", &entry_);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, Utils::kProductRegistryKey, L"InstallPath");
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, Utils::kProductRegistryKey, L"UnInstallEp");
+  if (!folder.empty()) Utils::RegWriteString(L"InstallPath", folder);
+  if (!entry.empty()) Utils::RegWriteString(L"UnInstallEp", entry);
+}
+
+EarlierInstallationScope::~EarlierInstallationScope() {
+  RestoreValue(L"InstallPath", folder_);
+  RestoreValue(L"UnInstallEp", entry_);
+}
+
+void StopProcessesNamed(const wchar_t* exeName) {
+  for (int i = 0; i < 20; ++i) {
+    const DWORD pid = FindProcessIdByName(exeName);
+    if (pid == 0) return;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (process == nullptr) return;
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+  }
+}
 
 HWND FindOwnWindow(const wchar_t* windowClass) {
   OwnWindowSearch search = {windowClass, nullptr};

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,24 @@ private:
   UINT_PTR timer_ = 0;
   bool done_ = false;
 };
+
+// The product key's values for one test (empty: the value is absent); the old ones come back
+// afterwards.
+class EarlierInstallationScope {
+public:
+  EarlierInstallationScope(const std::wstring& folder, const std::wstring& entry);
+  ~EarlierInstallationScope();
+  EarlierInstallationScope(const EarlierInstallationScope&) = delete;
+  EarlierInstallationScope& operator=(const EarlierInstallationScope&) = delete;
+
+private:
+  std::optional<std::wstring> folder_;
+  std::optional<std::wstring> entry_;
+};
+
+// Ends the processes of that executable file name that a test started (found by name, each
+// ended by its id).
+void StopProcessesNamed(const wchar_t* exeName);
 
 // The visible top-level window of this process with that class, or null.
 HWND FindOwnWindow(const wchar_t* windowClass);

@@ -26,38 +26,10 @@
 
 namespace {
 
+using AppTest::EarlierInstallationScope;
+
 const wchar_t* const kBoxClasses[] = {L"MessageBox1Wnd", L"MessageBox2Wnd", L"NetworkTipWnd",
                                       L"ExitTipWnd", L"InstalledPathTipWnd"};
-
-// The product key's values for one test; the old ones come back afterwards.
-class EarlierInstallationScope {
-public:
-  EarlierInstallationScope(const std::wstring& folder, const std::wstring& entry) {
-    Save(L"InstallPath", &folder_);
-    Save(L"UnInstallEp", &entry_);
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, Utils::kProductRegistryKey, L"InstallPath");
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, Utils::kProductRegistryKey, L"UnInstallEp");
-    if (!folder.empty()) Utils::RegWriteString(L"InstallPath", folder);
-    if (!entry.empty()) Utils::RegWriteString(L"UnInstallEp", entry);
-  }
-  ~EarlierInstallationScope() {
-    Restore(L"InstallPath", folder_);
-    Restore(L"UnInstallEp", entry_);
-  }
-
-private:
-  static void Save(const wchar_t* name, std::optional<std::wstring>* value) {
-    std::wstring text;
-    DWORD type = 0;
-    if (Utils::RegReadString(name, &type, &text)) *value = text;
-  }
-  static void Restore(const wchar_t* name, const std::optional<std::wstring>& value) {
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, Utils::kProductRegistryKey, name);
-    if (value) Utils::RegWriteString(name, *value);
-  }
-  std::optional<std::wstring> folder_;
-  std::optional<std::wstring> entry_;
-};
 
 // A running "tessmark.exe" (the idle stand-in under the product's name).
 class RunningProduct {
@@ -82,17 +54,7 @@ private:
   PROCESS_INFORMATION process_ = {};
 };
 
-void StopProductsByName() {
-  for (int i = 0; i < 20; ++i) {
-    const DWORD pid = FindProcessIdByName(L"tessmark.exe");
-    if (pid == 0) return;
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-    if (process == nullptr) return;
-    TerminateProcess(process, 0);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
-  }
-}
+void StopProductsByName() { AppTest::StopProcessesNamed(L"tessmark.exe"); }
 
 struct StartUp {
   std::vector<std::wstring> boxesShown;  // window classes, in order

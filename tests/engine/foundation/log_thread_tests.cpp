@@ -377,6 +377,72 @@ TEST(PumpMessages, DispatchesWindowMessagesAndReturnsTrueAfterTheWait) {
   DrainQueue();
 }
 
+// A pump on a thread whose queue stays empty: nothing is posted, no window, no timer, no input.
+namespace {
+struct IdlePump {
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<int> result{-1};
+  std::atomic<DWORD> took{0};
+  DWORD threadId = 0;
+
+  static DWORD WINAPI Body(void* self) {
+    IdlePump* pump = static_cast<IdlePump*>(self);
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists from here
+    SetEvent(pump->ready);
+    const DWORD start = timeGetTime();
+    const bool result = Utils::PumpMessages(nullptr);
+    pump->took = timeGetTime() - start;
+    pump->result = result ? 1 : 0;
+    return 0;
+  }
+};
+}  // namespace
+
+TEST(PumpMessages, ReturnsAfterItsTimeWhenNoMessageArrivesAtAll) {
+  // The finish page starts the product after this pump: a pump that waits for a message never
+  // returns while nobody moves the mouse.
+  IdlePump pump;
+  ASSERT_NE(pump.ready, nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, &IdlePump::Body, &pump, 0, &pump.threadId);
+  ASSERT_NE(thread, nullptr);
+  ASSERT_EQ(WaitForSingleObject(pump.ready, 10000), WAIT_OBJECT_0);
+  // Ten seconds stand for "never": the pump's own time is a hundredth of that.
+  const DWORD waited = WaitForSingleObject(thread, 10000);
+  if (waited != WAIT_OBJECT_0) {
+    PostThreadMessageW(pump.threadId, WM_QUIT, 0, 0);  // let the stuck pump go
+    WaitForSingleObject(thread, INFINITE);
+  }
+  CloseHandle(thread);
+  CloseHandle(pump.ready);
+  EXPECT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0)) << "the pump still waited for a message";
+  EXPECT_EQ(pump.result.load(), 1);
+  EXPECT_GE(pump.took.load(), 100u);
+}
+
+static DWORD WINAPI PostLater(void* target) {
+  Sleep(30);
+  PostMessageW(static_cast<HWND>(target), WM_APP + 1, 0, 0);
+  return 0;
+}
+
+TEST(PumpMessages, AMessagePostedFromAnotherThreadDuringTheWaitIsDispatched) {
+  HWND window = MakeCountingWindow();
+  ASSERT_NE(window, nullptr);
+  DrainQueue();
+  g_appMessages = 0;
+  // Posted 30 ms into the wait, by a thread of its own, while the pump sleeps on an empty queue.
+  HANDLE poster = CreateThread(nullptr, 0, &PostLater, window, 0, nullptr);
+  ASSERT_NE(poster, nullptr);
+  EXPECT_TRUE(Utils::PumpMessages(window));
+  WaitForSingleObject(poster, INFINITE);
+  CloseHandle(poster);
+  DrainQueue();  // a post that came after the pump's time is not the pump's
+  EXPECT_EQ(g_appMessages.load(), 1);
+  DestroyWindow(window);
+  DrainQueue();
+}
+
 TEST(Stopwatch, ElapsedSecondsWhileRunningAndZeroWhenStopped) {
   Utils::Stopwatch watch;
   EXPECT_EQ(watch.ElapsedSeconds(), 0.0f);
