@@ -206,8 +206,15 @@ TEST_F(PaintTest, MessagesBeforeATreeIsAttachedDoNoHarm) {
   PixelControl* pixels = AddPixels(scene, 0xFF0000FF, L"40,0,64,32");
   TestSupport::NotifyRecorder early;
   scene.manager().AddNotifier(&early);
+  // Without a tree the window is painted black over whatever was there, and nothing is left
+  // to paint.
+  {
+    Utils::UniqueWindowDC dc(scene.hwnd());
+    RECT all = {0, 0, 64, 32};
+    ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ASSERT_EQ(::GetPixel(dc.get(), 10, 10), RGB(255, 255, 255));
+  }
   scene.host.Repaint();
-  // Without a tree the window is painted black and nothing is left to paint.
   {
     Utils::UniqueWindowDC dc(scene.hwnd());
     EXPECT_EQ(::GetPixel(dc.get(), 10, 10), RGB(0, 0, 0));
