@@ -35,6 +35,7 @@ void TResourceSetUI::RetireImage(const wchar_t* name) {
   images.Remove(name);
   replacedImages.emplace_back(old);
 }
+
 void TResourceSetUI::RemoveAllAttributeLists() { DeleteValues<CStringUI>(attributeLists); }
 
 TFontEntryUI* TResourceSetUI::FindFont(int id) const {

@@ -1,6 +1,7 @@
 // Skinned windows on real windows under Xvfb: building the tree from a skin folder, the archive
 // resource and an XML resource; hit tests at the edges, on the caption and on a button; the
-// round-corner region; tracking sizes; the window buttons; Escape and Return; virtual windows.
+// round-corner region; tracking sizes; the window buttons; Escape and Return; virtual windows;
+// closed windows leaving no tree behind; two archive resources.
 #include <gtest/gtest.h>
 
 #include <cstdio>
