@@ -1,6 +1,7 @@
 #include "ui_core/ui_control.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cwchar>
 #include <new>
 #include <optional>
@@ -22,13 +23,19 @@ bool StoreChanged(T& field, T value) {
   return true;
 }
 
+// Controls are made and deleted on UI threads; tests of several windows may run more than one.
+std::atomic<long> liveControls{0};
+
 }  // namespace
 
-CControlUI::CControlUI() = default;
+CControlUI::CControlUI() { ++liveControls; }
+
+long CControlUI::GetLiveCount() { return liveControls.load(); }
 
 void CControlUI::Delete() { delete this; }
 
 CControlUI::~CControlUI() {
+  --liveControls;
   if (cover_ != nullptr) {
     CControlUI* cover = cover_;
     cover_ = nullptr;

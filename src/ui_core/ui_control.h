@@ -144,6 +144,10 @@ public:
   CStringUI GetVirtualWnd() const;
   void SetVirtualWnd(const wchar_t* name);
 
+  // Controls alive in the process now: a window that is closed and gone must bring this back to
+  // where it was before the window opened, or its tree leaked.
+  static long GetLiveCount();
+
   // Ignores an empty name or value; the first value stored under a name stays.
   void AddCustomAttribute(const wchar_t* name, const wchar_t* value);
   const wchar_t* GetCustomAttribute(const wchar_t* name) const;  // null when absent

@@ -444,11 +444,10 @@ TImageEntryUI* CWindowManagerUI::AddImage(const wchar_t* name, const wchar_t* ty
       }
     }
   }
-  CStringMapUI& images = ResourceSetFor(shared).images;
-  if (auto* old = static_cast<TImageEntryUI*>(images.Find(name, false))) {
-    images.Remove(name);
-    CRenderUI::FreeImage(old);
-  }
+  TResourceSetUI& set = ResourceSetFor(shared);
+  // Controls built earlier may still point at the image under this name.
+  set.RetireImage(name);
+  CStringMapUI& images = set.images;
   if (!images.Insert(name, entry)) {
     CRenderUI::FreeImage(entry);
     return nullptr;

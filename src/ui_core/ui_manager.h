@@ -250,10 +250,12 @@ private:
   void RunDelayedCleanup();
   void DeliverNotify(TNotifyMsgUI& msg);
   void PostDrainOnce();
+  void DropDrainPost();  // takes back a post whose work a drain has already done
   void FreeQueuedNotifies();
   bool IsWindowThread() const;
   void ForgetInLists(CControlUI* control);
   void RegisterNames(CControlUI* control);
+  bool IsInAttachedTree(const CControlUI* control) const;
   static bool OfferToFilters(const CPtrArrayUI& filters, UINT message, WPARAM wParam,
                              LPARAM lParam, LRESULT& result);
   CControlUI* FindTabStop(CControlUI* from, bool forward);

@@ -196,13 +196,20 @@ void CWindowManagerUI::DeliverNotify(TNotifyMsgUI& msg) {
 }
 
 void CWindowManagerUI::DrainAsyncQueue() {
+  {
+    // The post that started this drain is used up. A handler may run a nested message loop (a
+    // modal box): what is queued meanwhile must post again, or it waits until the box closes.
+    std::lock_guard<std::mutex> lock(asyncLock_);
+    asyncPostPending_ = false;
+  }
+  bool postOutstanding = false;
   for (;;) {
     TQueuedNotifyUI* queued = nullptr;
     {
-      // The pending flag stays set while the drain runs, so that notifications queued during
-      // it join this drain instead of posting again; it is cleared when the queue is empty.
       std::lock_guard<std::mutex> lock(asyncLock_);
       if (asyncNotify_.IsEmpty()) {
+        // Records queued during this drain were delivered by it; their post finds nothing.
+        postOutstanding = asyncPostPending_;
         asyncPostPending_ = false;
         break;
       }
@@ -219,7 +226,14 @@ void CWindowManagerUI::DrainAsyncQueue() {
     delete queued;
     DeliverNotify(msg);
   }
+  if (postOutstanding) DropDrainPost();
   RunDelayedCleanup();
+}
+
+void CWindowManagerUI::DropDrainPost() {
+  // Outside the lock: a worker that queues now posts again, and one of the two posts stays.
+  MSG stale = {};
+  ::PeekMessageW(&stale, paintWindow_, kMsgDrainQueue, kMsgDrainQueue, PM_REMOVE | PM_NOYIELD);
 }
 
 void CWindowManagerUI::FreeQueuedNotifies() {
@@ -423,7 +437,8 @@ void CWindowManagerUI::ReapObjects(CControlUI* control) {
   if (control == hover_) hover_ = nullptr;
   if (control == click_) click_ = nullptr;
   if (control == focus_) focus_ = nullptr;
-  if (control == root_) root_ = nullptr;
+  // The root stays: the manager still owns the tree and deletes it when it ends. A window that
+  // is gone forgets its root here (its final message) and would otherwise leak the whole tree.
   KillControlTimers(control);
   const CStringUI name = control->GetName();
   if (!name.IsEmpty() && nameIndex_.Find(name.GetData(), false) == control) {
@@ -555,6 +570,14 @@ CPtrArrayUI* CWindowManagerUI::FindSubControlsByClass(CControlUI* parent,
   return &foundControls_;
 }
 
+bool CWindowManagerUI::IsInAttachedTree(const CControlUI* control) const {
+  if (root_ == nullptr) return false;
+  for (const CControlUI* c = control; c != nullptr; c = c->GetParent()) {
+    if (c == root_) return true;
+  }
+  return false;
+}
+
 bool CWindowManagerUI::RenameControl(CControlUI* control, const wchar_t* newName) {
   if (control == nullptr || control->GetManager() != this) return false;
   if (newName == nullptr || *newName == L'\0') return false;
@@ -562,12 +585,16 @@ bool CWindowManagerUI::RenameControl(CControlUI* control, const wchar_t* newName
   if (control == renaming_) return true;
   const CStringUI oldName = control->GetName();
   if (oldName == newName) return true;
+  // Only controls of the attached tree are in the index. A tree being built (the builder gives
+  // each control the manager before its attributes) enters it when it is attached; one that is
+  // discarded instead must leave nothing behind that points at its freed controls.
+  const bool attached = IsInAttachedTree(control);
   auto* holder = static_cast<CControlUI*>(nameIndex_.Find(newName, false));
-  if (holder != nullptr && holder != control) return false;
+  if (attached && holder != nullptr && holder != control) return false;
   if (!oldName.IsEmpty() && nameIndex_.Find(oldName.GetData(), false) == control) {
     nameIndex_.Remove(oldName.GetData());
   }
-  nameIndex_.Set(newName, control);
+  if (attached) nameIndex_.Set(newName, control);
   CControlUI* const outer = renaming_;
   renaming_ = control;
   control->SetName(newName);

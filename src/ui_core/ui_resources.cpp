@@ -24,7 +24,18 @@ TResourceSetUI::~TResourceSetUI() {
 }
 
 void TResourceSetUI::RemoveAllFonts() { DeleteValues<TFontEntryUI>(fonts); }
-void TResourceSetUI::RemoveAllImages() { DeleteValues<TImageEntryUI>(images); }
+void TResourceSetUI::RemoveAllImages() {
+  DeleteValues<TImageEntryUI>(images);
+  replacedImages.clear();
+}
+
+void TResourceSetUI::RetireImage(const wchar_t* name) {
+  auto* old = FindImage(name);
+  if (old == nullptr) return;
+  images.Remove(name);
+  replacedImages.emplace_back(old);
+}
+
 void TResourceSetUI::RemoveAllAttributeLists() { DeleteValues<CStringUI>(attributeLists); }
 
 TFontEntryUI* TResourceSetUI::FindFont(int id) const {

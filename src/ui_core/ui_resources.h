@@ -4,6 +4,9 @@
 // and every window manager one of its own; lookups try the window's set first.
 #include <windows.h>
 
+#include <memory>
+#include <vector>
+
 #include "base/unique_resource.h"
 #include "ui_core/ui_image.h"
 #include "ui_core/ui_string.h"
@@ -31,15 +34,21 @@ struct TResourceSetUI {
   CStringMapUI fonts{83};           // decimal id -> TFontEntryUI*, owned
   CStringMapUI images{83};          // name -> TImageEntryUI*, owned
   CStringMapUI attributeLists{83};  // control class name -> CStringUI*, owned
+  // Images replaced under their name: controls built before (a layout that declares the image
+  // again) still draw them, so they live as long as the table, not until the replacement.
+  std::vector<std::unique_ptr<TImageEntryUI>> replacedImages;
 
   TResourceSetUI() = default;
   ~TResourceSetUI();
   TResourceSetUI(const TResourceSetUI&) = delete;
   TResourceSetUI& operator=(const TResourceSetUI&) = delete;
 
-  // Each frees the values of its table and empties it (83 buckets again).
+  // Each frees the values of its table and empties it (83 buckets again); the images go with
+  // the replaced ones.
   void RemoveAllFonts();
   void RemoveAllImages();
+  // Takes the image under name out of the table and keeps it with the replaced ones.
+  void RetireImage(const wchar_t* name);
   void RemoveAllAttributeLists();
 
   TFontEntryUI* FindFont(int id) const;

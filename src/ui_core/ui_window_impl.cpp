@@ -6,6 +6,7 @@
 #include <cstring>
 #include <cwchar>
 #include <new>
+#include <vector>
 
 #include "base/log.h"
 #include "ui_core/ui_attributes.h"
@@ -33,30 +34,38 @@ const wchar_t kSkinLoadFailedCaption[] = L"SkinUI";
   ::ExitProcess(1);
 }
 
-// The skin archive copied out of the program's resources. Copied once per process, on first
-// use, and never freed: the open archive may read from it until the process ends.
+// A skin archive copied out of the program's resources. Copied once per resource, on first use,
+// and never freed: the open archive may read from it until the process ends.
 struct TSkinArchiveBlockUI {
+  HRSRC resource = nullptr;
   const uint8_t* bytes = nullptr;
   size_t size = 0;
 };
 
-const TSkinArchiveBlockUI* SkinArchiveFromResource(const wchar_t* resourceName) {
-  static TSkinArchiveBlockUI block;
+// A copy of the block's description (the list may grow); false when the resource is missing,
+// cannot be loaded or is empty.
+bool SkinArchiveFromResource(const wchar_t* resourceName, TSkinArchiveBlockUI* found) {
+  // One block per resource: a window that asks for another archive must get that one.
+  static std::vector<TSkinArchiveBlockUI> blocks;
   HINSTANCE module = CWindowManagerUI::GetResourceInstance();
   HRSRC resource = ::FindResourceW(module, resourceName, kSkinArchiveResourceType);
-  if (resource == nullptr) return nullptr;
+  if (resource == nullptr) return false;
+  for (const TSkinArchiveBlockUI& block : blocks) {
+    if (block.resource == resource) {
+      *found = block;
+      return true;
+    }
+  }
   HGLOBAL loaded = ::LoadResource(module, resource);
   const DWORD size = ::SizeofResource(module, resource);
   const void* bytes = loaded != nullptr ? ::LockResource(loaded) : nullptr;
-  if (bytes == nullptr || size == 0) return nullptr;
-  if (block.bytes == nullptr) {
-    auto* copy = new (std::nothrow) uint8_t[size];
-    if (copy == nullptr) return nullptr;
-    std::memcpy(copy, bytes, size);
-    block.bytes = copy;
-    block.size = size;
-  }
-  return &block;
+  if (bytes == nullptr || size == 0) return false;
+  auto* copy = new (std::nothrow) uint8_t[size];
+  if (copy == nullptr) return false;
+  std::memcpy(copy, bytes, size);
+  *found = TSkinArchiveBlockUI{resource, copy, size};
+  blocks.push_back(*found);
+  return true;
 }
 
 bool IsCaptionExemptClass(const wchar_t* className) {
@@ -345,9 +354,9 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool& /*handled*/) {
     }
     case kSkinFromArchiveResource: {
       // A missing archive is as fatal as a missing layout: the window would have no tree.
-      const TSkinArchiveBlockUI* block = SkinArchiveFromResource(GetResourceID());
-      if (block == nullptr) FailSkinBuild(skinFile.GetData());
-      CWindowManagerUI::SetResourceZipMemory(block->bytes, block->size);
+      TSkinArchiveBlockUI block;
+      if (!SkinArchiveFromResource(GetResourceID(), &block)) FailSkinBuild(skinFile.GetData());
+      CWindowManagerUI::SetResourceZipMemory(block.bytes, block.size);
       break;
     }
     default:

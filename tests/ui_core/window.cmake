@@ -4,20 +4,20 @@
 set(WINDOW_TEST_DATA ${PROJECT_BINARY_DIR}/testdata/window)
 file(GLOB _window_skin CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/window/skin/*)
 add_custom_command(
-  OUTPUT ${WINDOW_TEST_DATA}/skin.7z ${WINDOW_TEST_DATA}/icon.ico
+  OUTPUT ${WINDOW_TEST_DATA}/skin.7z ${WINDOW_TEST_DATA}/other.7z ${WINDOW_TEST_DATA}/icon.ico
   COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/window/make_window_skin.sh
           ${CMAKE_CURRENT_LIST_DIR}/window/skin ${WINDOW_TEST_DATA}
   DEPENDS ${CMAKE_CURRENT_LIST_DIR}/window/make_window_skin.sh ${_window_skin}
   COMMENT "Packing the window test skin with 7zz"
   VERBATIM)
 add_custom_target(window_test_fixtures
-  DEPENDS ${WINDOW_TEST_DATA}/skin.7z ${WINDOW_TEST_DATA}/icon.ico)
+  DEPENDS ${WINDOW_TEST_DATA}/skin.7z ${WINDOW_TEST_DATA}/other.7z ${WINDOW_TEST_DATA}/icon.ico)
 
 # The resource script names the generated files; windres must run again when they change.
 set(_window_rc ${CMAKE_CURRENT_BINARY_DIR}/window_tests.rc)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/window/window_tests.rc.in ${_window_rc} @ONLY)
 set_source_files_properties(${_window_rc} PROPERTIES
-  OBJECT_DEPENDS "${WINDOW_TEST_DATA}/skin.7z;${WINDOW_TEST_DATA}/icon.ico")
+  OBJECT_DEPENDS "${WINDOW_TEST_DATA}/skin.7z;${WINDOW_TEST_DATA}/other.7z;${WINDOW_TEST_DATA}/icon.ico")
 add_library(window_test_resources OBJECT ${_window_rc})
 add_dependencies(window_test_resources window_test_fixtures)
 

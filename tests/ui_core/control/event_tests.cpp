@@ -69,8 +69,14 @@ TEST(ControlEvents, DefaultNotificationsAndEventsForTheParent) {
 
   TInputEventUI cursor = MakeEvent(kEventSetCursor);
   root->types.clear();
+  const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
+  const HCURSOR wait = ::LoadCursorW(nullptr, IDC_WAIT);
+  ASSERT_NE(arrow, wait);
+  ::SetCursor(wait);
+  ASSERT_EQ(::GetCursor(), wait);
   child->DoEvent(cursor);
   EXPECT_TRUE(root->types.empty()) << "the control sets the cursor itself";
+  EXPECT_EQ(::GetCursor(), arrow) << "the control's cursor is the arrow";
   host.manager().RemoveNotifier(&recorder);
 }
 

@@ -134,11 +134,42 @@ TEST(ImageDescription, LongAndHostileTextsParseWithoutOverrun) {
   desc.Parse();
   EXPECT_STREQ(desc.imageName.GetData(), L"end.png");
 
-  const wchar_t* hostile[] = {L"'", L"''''", L"= = =", L"file='", L"file=''", L"a=b=c='d'",
-                              L"file='a' dest='9999999999999999999999,x,,,,,,'"};
-  for (const wchar_t* text : hostile) {
-    TImageDescUI other(text);
+  EXPECT_EQ(Describe(desc.dest), "0,0,0,0");  // the unknown keys set nothing
+
+  // A value as long as a skin could hold is taken whole.
+  const std::wstring longName(100000, L'n');
+  TImageDescUI longValue((L"file='" + longName + L"' fade='7'").c_str());
+  longValue.Parse();
+  EXPECT_EQ(longValue.imageName.GetLength(), static_cast<int>(longName.size()));
+  EXPECT_TRUE(longValue.imageName == longName.c_str());
+  EXPECT_EQ(longValue.fade, 7);
+
+  // Texts that end inside an item: what was read before stays, and the name is the whole text
+  // until a file or res item is complete.
+  struct Hostile {
+    const wchar_t* text;
+    const wchar_t* name;
+    const char* dest;
+  };
+  const Hostile hostile[] = {
+      {L"'", L"'", "0,0,0,0"},
+      {L"''''", L"''''", "0,0,0,0"},
+      {L"= = =", L"= = =", "0,0,0,0"},
+      {L"file='", L"file='", "0,0,0,0"},
+      {L"file=", L"file=", "0,0,0,0"},
+      {L"file=''", L"file=''", "0,0,0,0"},
+      {L"a=b=c='d'", L"a=b=c='d'", "0,0,0,0"},
+      {L"dest='1,2,3,4' file='a", L"dest='1,2,3,4' file='a", "1,2,3,4"},
+      // A number too large for any rectangle is clamped, and what is no number reads as 0.
+      {L"file='a' dest='9999999999999999999999,x,,,,,,'", L"a", "1048576,0,0,0"},
+  };
+  for (const Hostile& h : hostile) {
+    SCOPED_TRACE(TestSupport::ToUtf8(h.text));
+    TImageDescUI other(h.text);
     other.Parse();
-    EXPECT_FALSE(other.imageName.IsEmpty()) << TestSupport::ToUtf8(text);
+    EXPECT_STREQ(other.imageName.GetData(), h.name);
+    EXPECT_EQ(Describe(other.dest), h.dest);
+    EXPECT_FALSE(other.typeGiven);
+    EXPECT_EQ(other.fade, 255);
   }
 }

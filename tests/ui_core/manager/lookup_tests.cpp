@@ -1,8 +1,11 @@
 // The name index and control lookup: names entered when a tree is attached, renaming, removal
-// with the control, and lookups by point, name and class.
+// with the control, trees built for the window but never attached, and lookups by point, name
+// and class.
 #include <gtest/gtest.h>
 
 #include "manager_test_controls.h"
+#include "ui_core/ui_skin_builder.h"
+#include "ui_core/ui_string_or_id.h"
 
 namespace {
 
@@ -72,6 +75,36 @@ TEST_F(LookupTest, SetNameOfAnAttachedControlMovesItInTheIndex) {
   inner->SetName(L"other");
   EXPECT_EQ(scene.manager().FindControl(L"other"), inner);
   EXPECT_EQ(scene.manager().FindControl(L"inner"), nullptr);
+}
+
+// A page built for the window: its controls get the window's manager while they are built.
+const wchar_t kPage[] =
+    L"<Window><VerticalLayout name=\"ghostpage\">"
+    L"<Control name=\"ghost\" /><Control name=\"inner\" />"
+    L"</VerticalLayout></Window>";
+
+TEST_F(LookupTest, ATreeBuiltButNeverAttachedLeavesNoNameBehind) {
+  CWindowManagerUI& manager = scene.manager();
+  CSkinBuilderUI builder;
+  CControlUI* discarded = builder.Create(CStringOrIdUI(kPage), nullptr, nullptr, &manager);
+  ASSERT_NE(discarded, nullptr);
+  EXPECT_EQ(manager.FindControl(L"inner"), inner) << "an attached control keeps its name";
+  discarded->Delete();
+  EXPECT_EQ(manager.FindControl(L"ghostpage"), nullptr);
+  EXPECT_EQ(manager.FindControl(L"ghost"), nullptr);
+  EXPECT_EQ(manager.FindControl(L"inner"), inner);
+
+  // The same page added to the window enters its names.
+  CSkinBuilderUI again;
+  CControlUI* page = again.Create(CStringOrIdUI(kPage), nullptr, nullptr, &manager);
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(box->Add(page));
+  CControlUI* ghost = manager.FindControl(L"ghost");
+  ASSERT_NE(ghost, nullptr);
+  EXPECT_EQ(ghost->GetParent(), page);
+  EXPECT_EQ(manager.FindControl(L"ghostpage"), page);
+  ASSERT_NE(manager.FindControl(L"inner"), nullptr);
+  EXPECT_EQ(manager.FindControl(L"inner")->GetParent(), page) << "the later control wins";
 }
 
 TEST_F(LookupTest, LookupsByPointNameAndClass) {

@@ -7,7 +7,8 @@ and 7z tools.
 skin/blue.png       2 x 2, opaque blue
 skin/half_red.png   4 x 4, red at alpha 128
 skin/shape.png      64 x 32, white; the left half opaque, the right half at alpha 64
-skin.zip, skin.7z   the skin folder's files
+skin.zip, skin.7z   the skin folder's images
+skin/ReDeclare.xml  a layout whose Include declares blue.png again (with a mask that clears it)
 """
 import os
 import shutil
@@ -44,6 +45,24 @@ def main():
     for name, data in images.items():
         with open(os.path.join(skin, name), "wb") as f:
             f.write(data)
+    layouts = {
+        "ReDeclare.xml":
+            '<Window>\n'
+            '  <Image name="blue.png" />\n'
+            '  <VerticalLayout name="page">\n'
+            '    <Control name="early" float="true" pos="0,0,20,20" bkimage="blue.png" />\n'
+            '    <Include source="ReDeclarePart.xml" />\n'
+            '  </VerticalLayout>\n'
+            '</Window>\n',
+        "ReDeclarePart.xml":
+            '<Include>\n'
+            '  <Image name="blue.png" mask="#FF0000FF" />\n'
+            '  <Control name="late" float="true" pos="20,0,40,20" bkimage="blue.png" />\n'
+            '</Include>\n',
+    }
+    for name, text in layouts.items():
+        with open(os.path.join(skin, name), "w", encoding="utf-8") as f:
+            f.write(text)
     for archive in ("skin.zip", "skin.7z"):
         path = os.path.join(out, archive)
         if os.path.exists(path):

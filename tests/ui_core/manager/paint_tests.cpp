@@ -117,18 +117,55 @@ TEST_F(PaintTest, LayeredImageAlphaShapesTheWindow) {
   CWindowManagerUI::SetResourcePath(L"");
 }
 
+// Posted from a "windowinit" handler: it arrives after the paint that sent "windowinit" has
+// returned and before any later paint (posted messages come before timers and paints).
+constexpr UINT kMsgAfterInitPaint = WM_APP + 77;
+
+// Records how far painting had got when kMsgAfterInitPaint arrived.
+struct AfterInitProbe : INotifyUI, IMessageFilterUI {
+  void Notify(TNotifyMsgUI& msg) override {
+    if (msg.type == L"windowinit") ::PostMessageW(window, kMsgAfterInitPaint, 0, 0);
+  }
+  LRESULT MessageHandler(UINT message, WPARAM, LPARAM, bool& handled) override {
+    if (message != kMsgAfterInitPaint) return 0;
+    handled = true;
+    arrived = true;
+    paintsThen = pixels->paints;
+    pixelThen = OffscreenPixel(*manager, 5, 5);
+    return 0;
+  }
+  HWND window = nullptr;
+  CWindowManagerUI* manager = nullptr;
+  PixelControl* pixels = nullptr;
+  bool arrived = false;
+  int paintsThen = -1;
+  DWORD pixelThen = 0xDEADBEEF;
+};
+
 TEST_F(PaintTest, ALayeredWindowStopsAfterWindowInitWhileItsLayeredUpdateIsPending) {
   Scene scene(64, 32, 100, 100);
   PixelControl* pixels = AddPixels(scene, 0xFF00FF00, L"0,0,64,32");
+  AfterInitProbe probe;
+  probe.window = scene.hwnd();
+  probe.manager = &scene.manager();
+  probe.pixels = pixels;
+  scene.manager().AddNotifier(&probe);
+  scene.manager().AddMessageFilter(&probe);
   scene.manager().SetLayered(true);
   scene.manager().SetLayeredOpacity(200);
   EXPECT_EQ(scene.manager().GetOpacity(), 200);
   ASSERT_TRUE(scene.Attach());
   ASSERT_TRUE(TestSupport::PumpUntil([&] { return OffscreenPixel(scene.manager(), 5, 5) != 0; }));
   EXPECT_EQ(scene.notes.Count(L"windowinit"), 1);
+  // The paint that laid the tree out and sent "windowinit" drew nothing; a later one did.
+  ASSERT_TRUE(probe.arrived);
+  EXPECT_EQ(probe.paintsThen, 0);
+  EXPECT_EQ(probe.pixelThen, 0u);
   EXPECT_FALSE(scene.manager().IsPainting());
   EXPECT_TRUE(ColorNear(OffscreenPixel(scene.manager(), 5, 5), 0xFF00FF00));
   EXPECT_GE(pixels->paints, 1);
+  scene.manager().RemoveMessageFilter(&probe);
+  scene.manager().RemoveNotifier(&probe);
 }
 
 TEST_F(PaintTest, OpacityMakesTheWindowLayeredThroughTheSystem) {
@@ -164,8 +201,26 @@ TEST_F(PaintTest, AChildWindowNeverBecomesLayered) {
 }
 
 TEST_F(PaintTest, MessagesBeforeATreeIsAttachedDoNoHarm) {
-  Scene scene;
+  Scene scene(64, 32, 100, 100);
+  scene.root->SetBkColor(0xFF0000FF);
+  PixelControl* pixels = AddPixels(scene, 0xFF0000FF, L"40,0,64,32");
+  TestSupport::NotifyRecorder early;
+  scene.manager().AddNotifier(&early);
+  // Without a tree the window is painted black over whatever was there, and nothing is left
+  // to paint.
+  {
+    Utils::UniqueWindowDC dc(scene.hwnd());
+    RECT all = {0, 0, 64, 32};
+    ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ASSERT_EQ(::GetPixel(dc.get(), 10, 10), RGB(255, 255, 255));
+  }
   scene.host.Repaint();
+  {
+    Utils::UniqueWindowDC dc(scene.hwnd());
+    EXPECT_EQ(::GetPixel(dc.get(), 10, 10), RGB(0, 0, 0));
+  }
+  RECT update = {};
+  EXPECT_FALSE(::GetUpdateRect(scene.hwnd(), &update, FALSE));
   scene.Send(WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
   scene.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
   scene.Send(WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
@@ -179,6 +234,21 @@ TEST_F(PaintTest, MessagesBeforeATreeIsAttachedDoNoHarm) {
   TestSupport::PumpPending();
   EXPECT_EQ(scene.manager().GetRoot(), nullptr);
   EXPECT_FALSE(scene.manager().IsPainting());
+  EXPECT_FALSE(scene.manager().IsCaptured());
+  EXPECT_EQ(scene.manager().GetFocus(), nullptr);
+  EXPECT_EQ(scene.manager().GetHover(), nullptr);
+  EXPECT_TRUE(early.list.empty()) << "a notification went out without a tree";
+  EXPECT_EQ(pixels->paints, 0);
+
+  // The window takes its tree afterwards as if nothing had come before.
+  ASSERT_TRUE(scene.Attach());
+  EXPECT_EQ(early.Types(), std::vector<std::wstring>{L"windowinit"});
+  EXPECT_GE(pixels->paints, 1);
+  {
+    Utils::UniqueWindowDC dc(scene.hwnd());
+    EXPECT_EQ(::GetPixel(dc.get(), 10, 10), RGB(0, 0, 255));
+  }
+  scene.manager().RemoveNotifier(&early);
 }
 
 TEST_F(PaintTest, ResizingTheWindowLaysTheTreeOutAgain) {

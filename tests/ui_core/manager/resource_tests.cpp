@@ -8,6 +8,8 @@
 
 #include "manager_test_controls.h"
 #include "test_support.h"
+#include "ui_core/ui_skin_builder.h"
+#include "ui_core/ui_string_or_id.h"
 
 namespace {
 
@@ -150,6 +152,30 @@ TEST_F(ResourceTest, ImagesLoadOncePerWindowAndSharedImagesServeEveryWindow) {
   EXPECT_EQ(one.manager().GetImageEx(L"missing.png"), nullptr);
   EXPECT_EQ(one.manager().AddImage(nullptr), nullptr);
   EXPECT_EQ(one.manager().AddImage(L""), nullptr);
+}
+
+TEST_F(ResourceTest, AnImageDeclaredAgainByAnIncludedLayoutLeavesTheControlsBuiltBeforeDrawing) {
+  CWindowManagerUI::SetResourcePath((DataDir() + L"skin").c_str());
+  TestSupport::TestHostWindow host(60, 40);
+  // "early" takes blue.png as the skin declares it; the Include then declares blue.png again,
+  // with a mask that clears its only colour, before "late" takes it.
+  CSkinBuilderUI builder;
+  CControlUI* root = builder.Create(CStringOrIdUI(L"ReDeclare.xml"), nullptr, nullptr,
+                                    &host.manager());
+  ASSERT_NE(root, nullptr) << TestSupport::ToUtf8(builder.GetLastErrorMessage());
+  ASSERT_TRUE(host.Attach(root));
+  ASSERT_NE(host.manager().FindControl(L"early"), nullptr);
+  ASSERT_NE(host.manager().FindControl(L"late"), nullptr);
+  TestSupport::DibCanvas canvas(60, 40, 0xFFFFFFFF);
+  root->Paint(canvas.dc(), canvas.Rect(), nullptr);
+  root->Paint(canvas.dc(), canvas.Rect(), nullptr);  // a second paint reads the entries again
+  EXPECT_TRUE(TestSupport::ColorNear(canvas.Pixel(10, 10), 0xFF0000FF))
+      << "early: " << TestSupport::ColorText(canvas.Pixel(10, 10));
+  EXPECT_TRUE(TestSupport::ColorNear(canvas.Pixel(30, 10), 0xFFFFFFFF))
+      << "late: " << TestSupport::ColorText(canvas.Pixel(30, 10));
+  TImageEntryUI* current = host.manager().GetImageEx(L"blue.png");
+  ASSERT_NE(current, nullptr);
+  EXPECT_EQ(current->mask, 0xFF0000FFu);
 }
 
 TEST_F(ResourceTest, AColourImageWhoseColourStartsWithADigitIsAColourNotAResourceNumber) {

@@ -1,8 +1,10 @@
 // Skinned windows on real windows under Xvfb: building the tree from a skin folder, the archive
 // resource and an XML resource; hit tests at the edges, on the caption and on a button; the
-// round-corner region; tracking sizes; the window buttons; Escape and Return; virtual windows.
+// round-corner region; tracking sizes; the window buttons; Escape and Return; virtual windows;
+// closed windows leaving no tree behind; two archive resources.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -341,16 +343,87 @@ TEST_F(SkinnedWindowTest, VirtualWindowTakesTheClicksOfItsControls) {
 }
 
 TEST_F(SkinnedWindowTest, FinalMessageLetsGoOfTheTree) {
-  TestFrame frame(L"MainWnd.xml");
-  const HWND hwnd = frame.CreateAt(100, 100);
-  ASSERT_NE(hwnd, nullptr);
-  TestSupport::NotifyRecorder recorder;
-  frame.GetManager().AddNotifier(&recorder);
-  ::DestroyWindow(hwnd);
-  EXPECT_EQ(frame.GetHWND(), nullptr);
-  // The window no longer listens to its manager.
-  EXPECT_FALSE(frame.GetManager().RemoveNotifier(&frame));
-  EXPECT_TRUE(frame.GetManager().RemoveNotifier(&recorder));
+  const long liveBefore = CControlUI::GetLiveCount();
+  {
+    TestFrame frame(L"MainWnd.xml");
+    const HWND hwnd = frame.CreateAt(100, 100);
+    ASSERT_NE(hwnd, nullptr);
+    TestSupport::NotifyRecorder recorder;
+    frame.GetManager().AddNotifier(&recorder);
+    ASSERT_NE(frame.Find(L"root"), nullptr);
+    EXPECT_GT(CControlUI::GetLiveCount(), liveBefore);
+    ::DestroyWindow(hwnd);
+    EXPECT_EQ(frame.GetHWND(), nullptr);
+    // The window no longer listens to its manager, and the manager forgot the root.
+    EXPECT_FALSE(frame.GetManager().RemoveNotifier(&frame));
+    EXPECT_TRUE(frame.GetManager().RemoveNotifier(&recorder));
+    EXPECT_EQ(frame.Find(L"root"), nullptr);
+    EXPECT_EQ(frame.GetManager().GetFocus(), nullptr);
+    EXPECT_EQ(frame.GetManager().GetHover(), nullptr);
+  }
+  // Forgetting is not deleting: the tree goes with the window object, once.
+  EXPECT_EQ(CControlUI::GetLiveCount(), liveBefore);
+}
+
+// A box as the installer shows them: a frame on the heap that deletes itself when its window is
+// gone, shown modal and closed by its close button.
+bool OpenAndCloseBox(int x, int y) {
+  auto* box = new TestFrame(L"MainWnd.xml");
+  box->deleteOnFinalMessage = true;
+  if (box->CreateAt(x, y) == nullptr) {
+    delete box;
+    return false;
+  }
+  CControlUI* close = box->Find(L"closebtn");
+  if (close == nullptr) {
+    ::DestroyWindow(box->GetHWND());
+    return false;
+  }
+  box->GetManager().SendNotify(close, L"click", 0, 0, true);
+  return box->ShowModal() == 1;  // the box is deleted by now
+}
+
+DWORD GdiObjects() { return ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS); }
+
+TEST_F(SkinnedWindowTest, FiftyBoxesOpenedAndClosedLeaveNoControlsOrGdiObjectsBehind) {
+  // The first box makes what a process makes once (window classes, the archive copy, fonts).
+  ASSERT_TRUE(OpenAndCloseBox(100, 100));
+  TestSupport::PumpPending();
+  const long liveBefore = CControlUI::GetLiveCount();
+  const DWORD gdiBefore = GdiObjects();
+  const int destroyedBefore = TestFrame::destroyedObjects;
+  constexpr int kBoxes = 50;
+  for (int i = 0; i < kBoxes; ++i) {
+    ASSERT_TRUE(OpenAndCloseBox(100 + i, 100 + i)) << "box " << i;
+  }
+  TestSupport::PumpPending();
+  EXPECT_EQ(TestFrame::destroyedObjects - destroyedBefore, kBoxes);
+  EXPECT_EQ(CControlUI::GetLiveCount(), liveBefore) << "controls of closed boxes still alive";
+  const DWORD gdiAfter = GdiObjects();
+  std::printf("GDI objects before %lu, after %d boxes %lu (0: not counted by this system)\n",
+              static_cast<unsigned long>(gdiBefore), kBoxes, static_cast<unsigned long>(gdiAfter));
+  // Systems that count GDI objects per process must see them come back.
+  if (gdiBefore != 0) {
+    EXPECT_LE(gdiAfter, gdiBefore);
+  }
+}
+
+TEST_F(SkinnedWindowTest, EachArchiveResourceGivesTheSkinOfThatArchive) {
+  {
+    TestFrame first(L"PlainWnd.xml");  // resource 147: 300 x 200
+    ASSERT_NE(first.CreateAt(100, 100), nullptr);
+    WindowGuard guard(first.GetHWND());
+    EXPECT_EQ(WindowRect(first.GetHWND()).right - WindowRect(first.GetHWND()).left, 300);
+  }
+  WindowFixture::UseFreshSkinSource();
+  SkinUI::TSkinInfoUI info = WindowFixture::FrameInfo(L"PlainWnd.xml");
+  info.resourceId = 148;  // the same file name, 321 x 123
+  TestFrame other(info);
+  ASSERT_NE(other.CreateAt(120, 120), nullptr);
+  WindowGuard guard(other.GetHWND());
+  const RECT rc = WindowRect(other.GetHWND());
+  EXPECT_EQ(rc.right - rc.left, 321);
+  EXPECT_EQ(rc.bottom - rc.top, 123);
 }
 
 }  // namespace
