@@ -3,7 +3,6 @@
 #include <cwchar>
 
 #include "ui_controls/ui_control_state.h"
-#include "ui_core/ui_manager.h"
 
 namespace SkinUI {
 
@@ -19,33 +18,6 @@ const wchar_t* CSequenceButtonUI::GetClass() const { return L"SequenceButton"; }
 void* CSequenceButtonUI::GetInterface(const wchar_t* name) {
   if (name != nullptr && std::wcscmp(name, L"SequenceButton") == 0) return this;
   return CButtonUI::GetInterface(name);
-}
-
-void CSequenceButtonUI::DoInit() {
-  if (frames_.autoStart && manager_ != nullptr) {
-    manager_->SetTimer(this, App::kSequenceTimerId, static_cast<UINT>(frames_.spanMs));
-  }
-}
-
-void CSequenceButtonUI::DoEvent(TInputEventUI& event) {
-  CButtonUI::DoEvent(event);
-  if (event.type != kEventTimer) return;
-  std::wstring file;
-  switch (frames_.Next(&file)) {
-    case App::SequenceFrames::Tick::Idle:
-      return;
-    case App::SequenceFrames::Tick::Stop:
-      if (manager_ != nullptr) manager_->KillTimer(this, App::kSequenceTimerId);
-      return;
-    case App::SequenceFrames::Tick::Show:
-      SetBkImage(file.c_str());
-      Invalidate();
-      return;
-  }
-}
-
-void CSequenceButtonUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
-  if (!frames_.SetAttribute(name, value)) CButtonUI::SetAttribute(name, value);
 }
 
 void CSequenceButtonUI::PaintText(HDC hDC) {
@@ -67,17 +39,6 @@ void CSequenceButtonUI::PaintText(HDC hDC) {
   rc.bottom -= extraRect_.bottom;
   DrawTextIn(hDC, rc, color, textStyle_);
 }
-
-void CSequenceButtonUI::SetSequenceImage(const wchar_t* imageTemplate) {
-  frames_.imageTemplate = imageTemplate;
-}
-const wchar_t* CSequenceButtonUI::GetSequenceImage() const {
-  return frames_.imageTemplate.GetData();
-}
-void CSequenceButtonUI::SetSequenceCount(int count) { frames_.count = count; }
-int CSequenceButtonUI::GetSequenceCount() const { return frames_.count; }
-void CSequenceButtonUI::SetSequenceSpan(int spanMs) { frames_.spanMs = spanMs; }
-int CSequenceButtonUI::GetSequenceSpan() const { return frames_.spanMs; }
 
 void CSequenceButtonUI::SetExtraImage1(const wchar_t* description) {
   extraImage1_ = description;

@@ -6,29 +6,20 @@
 
 #include <gdiplus.h>
 
-#include "app/sequence_frames.h"
+#include "app/sequence_control.h"
 #include "ui_controls/ui_button.h"
 
 namespace SkinUI {
 
-class CSequenceButtonUI : public CButtonUI {
+class CSequenceButtonUI : public CSequenceControlUI<CButtonUI> {
 public:
   CSequenceButtonUI();
   ~CSequenceButtonUI() override;
 
   const wchar_t* GetClass() const override;
   void* GetInterface(const wchar_t* name) override;
-  void DoInit() override;
-  void DoEvent(TInputEventUI& event) override;
-  void SetAttribute(const wchar_t* name, const wchar_t* value) override;
   void PaintText(HDC hDC) override;
 
-  virtual void SetSequenceImage(const wchar_t* imageTemplate);
-  virtual const wchar_t* GetSequenceImage() const;
-  virtual void SetSequenceCount(int count);
-  virtual int GetSequenceCount() const;
-  virtual void SetSequenceSpan(int spanMs);
-  virtual int GetSequenceSpan() const;
   virtual void SetExtraImage1(const wchar_t* description);
   virtual const wchar_t* GetExtraImage1() const;
   virtual const wchar_t* GetExtraImage2() const;
@@ -41,10 +32,7 @@ public:
   virtual bool CopyImageChannel(Gdiplus::Bitmap* source, Gdiplus::Bitmap* destination,
                                 int sourceOffset, int destinationOffset);
 
-  unsigned GetFrameIndex() const { return frames_.index; }
-
 private:
-  App::SequenceFrames frames_;
   CStringUI extraImage1_;
   CStringUI extraImage2_;
   RECT extraRect_ = {0, 0, 0, 0};

@@ -406,6 +406,8 @@ void CComboUI::DoEvent(TInputEventUI& event) {
     }
     return;
   }
+  // A pointer moving within the box keeps it hot: nothing else happens then.
+  if (TrackHotState(*this, buttonState_, event) == HotChange::kStillInside) return;
   switch (event.type) {
     case kEventSetFocus:
     case kEventKillFocus:
@@ -449,10 +451,6 @@ void CComboUI::DoEvent(TInputEventUI& event) {
       return;
     case kEventContextMenu:
       return;
-    case kEventMouseEnter:
-    case kEventMouseLeave:
-      if (TrackHotState(*this, buttonState_, event) == HotChange::kStillInside) return;
-      break;
     default:
       break;
   }
@@ -468,12 +466,9 @@ void CComboUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
     SetTextPadding(ParseAttributeRect(value));
   } else if (Is(name, L"showtext")) {
     SetShowText(ParseAttributeBool(value));
-  } else if (SetNamedImageAttribute(*this, name, value,
-                                    {{L"normalimage", &normalImage_},
-                                     {L"hotimage", &hotImage_},
-                                     {L"pushedimage", &pushedImage_},
-                                     {L"focusedimage", &focusedImage_},
-                                     {L"disabledimage", &disabledImage_}})) {
+  } else if (SetBoxImageAttribute(*this, name, value,
+                                  {&normalImage_, &hotImage_, &pushedImage_, &focusedImage_},
+                                  {L"disabledimage", &disabledImage_})) {
     // a state image, set
   } else if (Is(name, L"dropbox")) {
     SetDropBoxAttributeList(value);

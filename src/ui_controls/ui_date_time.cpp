@@ -4,7 +4,6 @@
 
 #include <cwchar>
 
-#include "ui_controls/ui_control_state.h"
 #include "ui_controls/ui_native_overlay.h"
 #include "ui_core/ui_manager.h"
 
@@ -96,9 +95,8 @@ LRESULT CDateTimeWnd::OnKillFocus(WPARAM wParam, LPARAM lParam) {
     owner_->updateMode_ = CDateTimeUI::kUpdateTakeDate;
     owner_->UpdateText();
   }
-  ForwardNativeFocusLoss(owner_->GetManager(), wParam, lParam);
-  // Destroys the window: this object is gone once the call returns.
-  ::SendMessageW(self, WM_CLOSE, 0, 0);
+  // This object is gone once the call returns.
+  CloseOverlayOnFocusLoss(owner_->GetManager(), self, wParam, lParam);
   return result;
 }
 
@@ -134,14 +132,7 @@ CDateTimeUI::CDateTimeUI() {
   updateMode_ = kUpdateNone;
 }
 
-CDateTimeUI::~CDateTimeUI() {
-  if (picker_ == nullptr) return;
-  CDateTimeWnd* window = picker_;
-  picker_ = nullptr;
-  window->DetachOwner();
-  // The window's final message deletes the window object.
-  DestroyNativeOverlay(manager_, window->GetHWND());
-}
+CDateTimeUI::~CDateTimeUI() { DestroyOwnedOverlay(manager_, picker_); }
 
 const wchar_t* CDateTimeUI::GetClass() const { return L"DateTime"; }
 
@@ -206,45 +197,16 @@ void CDateTimeUI::Move(SIZE offset, bool needInvalidate) {
 }
 
 void CDateTimeUI::DoEvent(TInputEventUI& event) {
-  bool toBase = false;
-  if (RouteMouseToParent(*this, event, &toBase)) {
-    if (toBase) CLabelUI::DoEvent(event);
-    return;
-  }
-  switch (event.type) {
-    case kEventSetCursor:
-      if (IsEnabled()) {
-        ::SetCursor(::LoadCursorW(nullptr, IDC_IBEAM));
-        return;
-      }
-      break;
-    case kEventWindowSize:
-      if (picker_ != nullptr && manager_ != nullptr) manager_->SetFocusNeeded(this);
-      break;
-    case kEventScrollWheel:
-      if (picker_ != nullptr) return;
-      break;
-    case kEventSetFocus:
-      if (IsEnabled() && picker_ == nullptr) OpenPicker();
-      break;
-    case kEventKillFocus:
-      if (IsEnabled()) {
-        Invalidate();
-        if (picker_ != nullptr) TakeKeyboardFromOverlay(manager_, picker_->GetHWND());
-      }
-      break;
-    case kEventButtonDown:
-    case kEventRButtonDown:
-    case kEventDblClick:
-      if (!IsEnabled()) return;
-      if (manager_ != nullptr) manager_->ReleaseCapture();
+  switch (RouteOverlayFieldEvent(*this, picker_, nullptr, event)) {
+    case OverlayFieldEvent::kDone:
+      return;
+    case OverlayFieldEvent::kPress:
       if ((IsFocused() && picker_ == nullptr) || picker_ != nullptr) OpenPicker();
       return;
-    case kEventMouseMove:
-    case kEventButtonUp:
-    case kEventContextMenu:
-      return;
-    default:
+    case OverlayFieldEvent::kFocus:
+      if (IsEnabled() && picker_ == nullptr) OpenPicker();
+      break;
+    case OverlayFieldEvent::kToBase:
       break;
   }
   CLabelUI::DoEvent(event);

@@ -155,9 +155,8 @@ LRESULT CEditWnd::OnKillFocus(WPARAM wParam, LPARAM lParam) {
   const LRESULT result = CWindowWnd::HandleMessage(WM_KILLFOCUS, wParam, lParam);
   // A detached window is being destroyed by its field already.
   if (owner_ == nullptr) return result;
-  ForwardNativeFocusLoss(owner_->GetManager(), wParam, lParam);
-  // Destroys the window: this object is gone once the call returns.
-  ::SendMessageW(self, WM_CLOSE, 0, 0);
+  // This object is gone once the call returns.
+  CloseOverlayOnFocusLoss(owner_->GetManager(), self, wParam, lParam);
   return result;
 }
 
@@ -230,15 +229,7 @@ CEditUI::CEditUI() {
   bkColor_ = 0xFFFFFFFF;
 }
 
-CEditUI::~CEditUI() {
-  if (nativeWnd_ != nullptr) {
-    CEditWnd* window = nativeWnd_;
-    nativeWnd_ = nullptr;
-    window->DetachOwner();
-    // The window's final message deletes the window object.
-    DestroyNativeOverlay(manager_, window->GetHWND());
-  }
-}
+CEditUI::~CEditUI() { DestroyOwnedOverlay(manager_, nativeWnd_); }
 
 const wchar_t* CEditUI::GetClass() const { return L"Edit"; }
 
@@ -371,59 +362,25 @@ void CEditUI::SetSel(int start, int end) {
 }
 
 void CEditUI::DoEvent(TInputEventUI& event) {
-  bool toBase = false;
-  if (RouteMouseToParent(*this, event, &toBase)) {
-    if (toBase) CLabelUI::DoEvent(event);
+  const OverlayFieldEvent route = RouteOverlayFieldEvent(*this, nativeWnd_, &state_, event);
+  if (route == OverlayFieldEvent::kDone) return;
+  if (route == OverlayFieldEvent::kPress) {
+    if (IsFocused() && nativeWnd_ == nullptr) {
+      OpenNativeWindow();
+    } else if (nativeWnd_ != nullptr && !autoSelAll_) {
+      // The click goes on to the open window, at the same place within the text.
+      const HWND native = nativeWnd_->GetHWND();
+      ::SendMessageW(native, EM_SETSEL, 0, 0);
+      const POINT pt = {event.mousePoint.x - itemRect_.left - textPadding_.left,
+                        event.mousePoint.y - itemRect_.top - textPadding_.top};
+      ::SendMessageW(native, WM_LBUTTONDOWN, event.wParam, MAKELPARAM(pt.x, pt.y));
+    }
     return;
   }
-  if (TrackHotState(*this, state_, event) == HotChange::kStillInside) return;
-  switch (event.type) {
-    case kEventSetCursor:
-      if (IsEnabled()) {
-        ::SetCursor(::LoadCursorW(nullptr, IDC_IBEAM));
-        return;
-      }
-      break;
-    case kEventWindowSize:
-      if (nativeWnd_ != nullptr && manager_ != nullptr) manager_->SetFocusNeeded(this);
-      break;
-    case kEventScrollWheel:
-      if (nativeWnd_ != nullptr) return;
-      break;
-    case kEventSetFocus:
-      if (IsEnabled()) {
-        if (nativeWnd_ != nullptr) return;
-        OpenNativeWindow();
-        Invalidate();
-      }
-      break;
-    case kEventKillFocus:
-      if (IsEnabled()) {
-        Invalidate();
-        if (nativeWnd_ != nullptr) TakeKeyboardFromOverlay(manager_, nativeWnd_->GetHWND());
-      }
-      break;
-    case kEventButtonDown:
-    case kEventDblClick:
-    case kEventRButtonDown:
-      if (!IsEnabled()) return;
-      if (manager_ != nullptr) manager_->ReleaseCapture();
-      if (IsFocused() && nativeWnd_ == nullptr) {
-        OpenNativeWindow();
-      } else if (nativeWnd_ != nullptr && !autoSelAll_) {
-        const HWND native = nativeWnd_->GetHWND();
-        ::SendMessageW(native, EM_SETSEL, 0, 0);
-        const POINT pt = {event.mousePoint.x - itemRect_.left - textPadding_.left,
-                          event.mousePoint.y - itemRect_.top - textPadding_.top};
-        ::SendMessageW(native, WM_LBUTTONDOWN, event.wParam, MAKELPARAM(pt.x, pt.y));
-      }
-      return;
-    case kEventMouseMove:
-    case kEventButtonUp:
-    case kEventContextMenu:
-      return;
-    default:
-      break;
+  if (route == OverlayFieldEvent::kFocus && IsEnabled()) {
+    if (nativeWnd_ != nullptr) return;
+    OpenNativeWindow();
+    Invalidate();
   }
   CLabelUI::DoEvent(event);
 }

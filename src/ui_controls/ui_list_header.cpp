@@ -95,6 +95,8 @@ void CListHeaderItemUI::DoEvent(TInputEventUI& event) {
     if (toBase) CControlUI::DoEvent(event);
     return;
   }
+  // A pointer moving within the column keeps it hot: nothing else happens then.
+  if (TrackHotState(*this, buttonState_, event) == HotChange::kStillInside) return;
   if (event.type == kEventSetFocus || event.type == kEventKillFocus) Invalidate();
   const RECT band = GetThumbRect();
   switch (event.type) {
@@ -141,10 +143,6 @@ void CListHeaderItemUI::DoEvent(TInputEventUI& event) {
         return;
       }
       break;
-    case kEventMouseEnter:
-    case kEventMouseLeave:
-      if (TrackHotState(*this, buttonState_, event) == HotChange::kStillInside) return;
-      break;
     default:
       break;
   }
@@ -180,12 +178,9 @@ void CListHeaderItemUI::SetAttribute(const wchar_t* name, const wchar_t* value) 
       showHtml_ = showHtml;
       Invalidate();
     }
-  } else if (SetNamedImageAttribute(*this, name, value,
-                                    {{L"normalimage", &normalImage_},
-                                     {L"hotimage", &hotImage_},
-                                     {L"pushedimage", &pushedImage_},
-                                     {L"focusedimage", &focusedImage_},
-                                     {L"sepimage", &sepImage_}})) {
+  } else if (SetBoxImageAttribute(*this, name, value,
+                                  {&normalImage_, &hotImage_, &pushedImage_, &focusedImage_},
+                                  {L"sepimage", &sepImage_})) {
     // a state image, set
   } else if (Is(name, L"sepwidth")) {
     // Wider than any screen means a broken skin; keep the band inside a sane range.

@@ -151,6 +151,16 @@ bool SetNamedImageAttribute(CControlUI& control, const wchar_t* name, const wcha
   return false;
 }
 
+bool SetBoxImageAttribute(CControlUI& control, const wchar_t* name, const wchar_t* value,
+                          const TBoxImagesUI& images, TNamedImageUI own) {
+  return SetNamedImageAttribute(control, name, value,
+                                {{L"normalimage", images.normal},
+                                 {L"hotimage", images.hot},
+                                 {L"pushedimage", images.pushed},
+                                 {L"focusedimage", images.focused},
+                                 own});
+}
+
 void DrawStateImage(CControlUI& control, HDC hDC, std::initializer_list<TStateImageUI> states,
                     TImageDescUI& normal) {
   for (const TStateImageUI& state : states) {

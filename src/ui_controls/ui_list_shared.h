@@ -136,6 +136,17 @@ struct TNamedImageUI {
 bool SetNamedImageAttribute(CControlUI& control, const wchar_t* name, const wchar_t* value,
                             std::initializer_list<TNamedImageUI> images);
 
+// The state images every box-like control reads alike.
+struct TBoxImagesUI {
+  TImageDescUI* normal;   // "normalimage"
+  TImageDescUI* hot;      // "hotimage"
+  TImageDescUI* pushed;   // "pushedimage"
+  TImageDescUI* focused;  // "focusedimage"
+};
+// SetNamedImageAttribute for those four and the one image of the control's own.
+bool SetBoxImageAttribute(CControlUI& control, const wchar_t* name, const wchar_t* value,
+                          const TBoxImagesUI& images, TNamedImageUI own);
+
 struct TStateImageUI {
   bool holds;  // the state is on
   TImageDescUI* image;

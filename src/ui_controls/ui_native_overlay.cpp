@@ -1,6 +1,8 @@
 #include "ui_controls/ui_native_overlay.h"
 
+#include "ui_controls/ui_control_state.h"
 #include "ui_core/ui_control.h"
+#include "ui_core/ui_events.h"
 #include "ui_core/ui_manager.h"
 
 namespace SkinUI {
@@ -38,6 +40,55 @@ void TakeKeyboardFromOverlay(CWindowManagerUI* manager, HWND window) {
 void DestroyNativeOverlay(CWindowManagerUI* manager, HWND window) {
   if (manager != nullptr) manager->RemoveNativeWindow(window);
   if (window != nullptr) ::DestroyWindow(window);
+}
+
+void CloseOverlayOnFocusLoss(CWindowManagerUI* manager, HWND window, WPARAM gaining,
+                             LPARAM lParam) {
+  ForwardNativeFocusLoss(manager, gaining, lParam);
+  ::SendMessageW(window, WM_CLOSE, 0, 0);
+}
+
+OverlayFieldEvent RouteOverlayFieldEvent(CControlUI& field, const CWindowWnd* overlay,
+                                         UINT* hotState, TInputEventUI& event) {
+  bool toBase = false;
+  if (RouteMouseToParent(field, event, &toBase)) {
+    return toBase ? OverlayFieldEvent::kToBase : OverlayFieldEvent::kDone;
+  }
+  if (hotState != nullptr && TrackHotState(field, *hotState, event) == HotChange::kStillInside) {
+    return OverlayFieldEvent::kDone;
+  }
+  CWindowManagerUI* manager = field.GetManager();
+  switch (event.type) {
+    case kEventSetCursor:
+      if (!field.IsEnabled()) return OverlayFieldEvent::kToBase;
+      ::SetCursor(::LoadCursorW(nullptr, IDC_IBEAM));
+      return OverlayFieldEvent::kDone;
+    case kEventWindowSize:
+      if (overlay != nullptr && manager != nullptr) manager->SetFocusNeeded(&field);
+      return OverlayFieldEvent::kToBase;
+    case kEventScrollWheel:
+      return overlay != nullptr ? OverlayFieldEvent::kDone : OverlayFieldEvent::kToBase;
+    case kEventSetFocus:
+      return OverlayFieldEvent::kFocus;
+    case kEventKillFocus:
+      if (field.IsEnabled()) {
+        field.Invalidate();
+        if (overlay != nullptr) TakeKeyboardFromOverlay(manager, overlay->GetHWND());
+      }
+      return OverlayFieldEvent::kToBase;
+    case kEventButtonDown:
+    case kEventRButtonDown:
+    case kEventDblClick:
+      if (!field.IsEnabled()) return OverlayFieldEvent::kDone;
+      if (manager != nullptr) manager->ReleaseCapture();
+      return OverlayFieldEvent::kPress;
+    case kEventMouseMove:
+    case kEventButtonUp:
+    case kEventContextMenu:
+      return OverlayFieldEvent::kDone;
+    default:
+      return OverlayFieldEvent::kToBase;
+  }
 }
 
 }  // namespace SkinUI

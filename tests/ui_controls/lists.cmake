@@ -9,6 +9,7 @@ tessmark_add_test(ui_list_controls_tests
     lists/list_header_tests.cpp
     lists/list_element_tests.cpp
     lists/combo_tests.cpp
+    lists/box_hover_tests.cpp
     lists/list_skin_tests.cpp
   LIBS skinui_controls ui_test_support test_support)
 target_include_directories(ui_list_controls_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/installer)
