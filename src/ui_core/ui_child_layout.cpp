@@ -16,6 +16,7 @@ void* CChildLayoutUI::GetInterface(const wchar_t* name) {
 }
 
 void CChildLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+  if (name == nullptr) return;  // an attribute without a name sets nothing
   if (wcscmp(name, L"xmlfile") == 0) {
     SetChildLayoutXML(value);
   } else {

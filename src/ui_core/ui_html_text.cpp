@@ -25,7 +25,10 @@ constexpr int kMaxLayoutCoord = 1 << 24;
 // ids, so that a text that names thousands of fonts cannot use up the process's GDI objects.
 constexpr int kMarkupFontIdBase = 0x40000000;
 constexpr int kMarkupFontSlots = 64;
-constexpr int kMinFontSize = 1;
+// Text of one or two pixels is unreadable, and Wine's rasterizer overruns its own heap when it
+// draws marks that sit below the baseline (U+02CD, U+0331, the Hebrew points, U+0EBC) at those
+// sizes: a mark-up text that asks for such a size gets this one.
+constexpr int kMinFontSize = 3;
 constexpr int kMaxFontSize = 500;
 constexpr int kDefaultFontSize = 10;
 // Text runs are measured in growing chunks, so that a long run that overflows early is not

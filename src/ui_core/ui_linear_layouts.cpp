@@ -365,6 +365,7 @@ void CVerticalLayoutUI::DoEvent(TInputEventUI& event) {
 }
 
 void CVerticalLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+  if (name == nullptr) return;  // an attribute without a name sets nothing
   if (wcscmp(name, L"sepheight") == 0) {
     SetSepHeight(ParseAttributeInt(value));
   } else if (wcscmp(name, L"sepimm") == 0) {
@@ -409,6 +410,7 @@ void CHorizontalLayoutUI::DoEvent(TInputEventUI& event) {
 }
 
 void CHorizontalLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+  if (name == nullptr) return;  // an attribute without a name sets nothing
   if (wcscmp(name, L"sepwidth") == 0) {
     SetSepWidth(ParseAttributeInt(value));
   } else if (wcscmp(name, L"sepimm") == 0) {

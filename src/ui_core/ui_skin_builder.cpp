@@ -176,6 +176,15 @@ void RegisterWindowResources(const CXmlNodeUI& root, CWindowManagerUI* manager) 
   }
 }
 
+// Deletes a control that the build refuses. Its configuration ran with the manager, which may
+// still point into it (a tab page took the focus, a name went into the index) although the
+// build took the manager away again; given back for the deletion, it makes every control of the
+// tree tell the manager that it is gone.
+void Discard(CControlUI* control, CWindowManagerUI* manager) {
+  if (manager != nullptr) control->SetManager(manager, nullptr, false);
+  control->Delete();
+}
+
 // Names the file or resource of a build for the loop guard.
 CStringUI ResourceKey(CStringOrIdUI id, const wchar_t* type) {
   CStringUI key;
@@ -348,7 +357,7 @@ CControlUI* CSkinBuilderUI::ParseTreeNode(const CXmlNodeUI& node, CControlUI* pa
   }
   if (underNode && !tree->AddChildNode(treeNode)) {
     UTILS_LOG(L"TreeNode refused by its parent node\r\n");
-    treeNode->Delete();
+    Discard(treeNode, manager);
     return nullptr;
   }
   // A tree node keeps its manager: the tree view reaches its nodes through it.
@@ -356,7 +365,7 @@ CControlUI* CSkinBuilderUI::ParseTreeNode(const CXmlNodeUI& node, CControlUI* pa
   if (node.HasChildren()) Parse(node, treeNode, manager);
   if (underView && !tree->AddChildNode(treeNode)) {
     UTILS_LOG(L"TreeNode refused by its tree view\r\n");
-    treeNode->Delete();
+    Discard(treeNode, manager);
     return nullptr;
   }
   return treeNode;
@@ -398,7 +407,7 @@ CControlUI* CSkinBuilderUI::Parse(const CXmlNodeUI& root, CControlUI* parent,
         auto* tree = static_cast<ITreeParentUI*>(parent->GetInterface(L"ITreeParent"));
         if (tree == nullptr || !tree->AddToNodeBox(control)) {
           UTILS_LOG(L"%ls refused by its tree node\r\n", name);
-          control->Delete();
+          Discard(control, manager);
           continue;
         }
       } else {
@@ -408,19 +417,19 @@ CControlUI* CSkinBuilderUI::Parse(const CXmlNodeUI& root, CControlUI* parent,
         }
         if (container == nullptr) {
           UTILS_LOG(L"%ls skipped: %ls holds no children\r\n", name, parent->GetClass());
-          control->Delete();
+          Discard(control, manager);
           return nullptr;
         }
         if (!container->Add(control)) {
           UTILS_LOG(L"%ls refused by its parent %ls\r\n", name, parent->GetClass());
-          control->Delete();
+          Discard(control, manager);
           continue;
         }
       }
     } else if (first != nullptr) {
       // Only the first control of a level without a parent reaches the caller.
       UTILS_LOG(L"%ls skipped: a second control outside any parent\r\n", name);
-      control->Delete();
+      Discard(control, manager);
       continue;
     }
 

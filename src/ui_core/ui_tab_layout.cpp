@@ -97,6 +97,7 @@ bool CTabLayoutUI::SelectItem(CControlUI* control, bool notify) {
 }
 
 void CTabLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+  if (name == nullptr) return;  // an attribute without a name sets nothing
   if (wcscmp(name, L"selectedid") == 0) SelectItem(ParseAttributeInt(value), true);
   CContainerUI::SetAttribute(name, value);
 }

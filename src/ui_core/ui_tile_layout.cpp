@@ -57,6 +57,7 @@ void CTileLayoutUI::SetChildVPadding(int padding) {
 }
 
 void CTileLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+  if (name == nullptr) return;  // an attribute without a name sets nothing
   if (wcscmp(name, L"itemsize") == 0) {
     SetItemSize(ParseAttributeSize(value));
   } else if (wcscmp(name, L"columns") == 0) {

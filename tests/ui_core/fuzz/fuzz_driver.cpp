@@ -5,6 +5,9 @@
 // stream of mutated inputs: SKINUI_FUZZ_RUNS inputs per target (100000 by default),
 // from the seed SKINUI_FUZZ_SEED; SKINUI_FUZZ_TARGET limits a run to one target.
 //
+// SKINUI_FUZZ_LAST_INPUT names a file that receives each mutated input before it is tried, for
+// the deaths that no handler sees (Wine's own heap checks abort the process from below it).
+//
 // Each input sits at the very end of a committed block with an inaccessible page right behind
 // it, so a read past its end faults at once. A fault, an abort or an input that runs for more
 // than a minute has the input written to the regression folder before the process dies.
@@ -230,6 +233,23 @@ void PrepareCapture(const Target& target) {
   wcsncpy(g_input.folder, folder.c_str(), 1023);
 }
 
+// Where SKINUI_FUZZ_LAST_INPUT points (a Unix path is taken as one of the Wine drive), or empty.
+std::wstring LastInputPath() {
+  const char* path = std::getenv("SKINUI_FUZZ_LAST_INPUT");
+  if (path == nullptr || *path == '\0') return std::wstring();
+  return path[0] == '/' ? TestSupport::UnixToWinePath(path) : TestSupport::FromUtf8(path);
+}
+
+// Written through and closed before the input runs, so that it survives however the process ends.
+void WriteLastInput(const std::wstring& path, const Bytes& input) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  if (!input.empty()) WriteFile(file, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
 int RunOne(const Target& target, GuardedInput* guarded, const Bytes& input) {
   g_input.data = guarded->Place(input);
   g_input.size = input.size();
@@ -361,6 +381,7 @@ void RunMutations(const char* name) {
   uint64_t seed = EnvNumber("SKINUI_FUZZ_SEED", 0x5EED2024ull);
   for (const char* c = name; *c; ++c) seed = seed * 131 + static_cast<uint8_t>(*c);
   Random rng(seed);
+  const std::wstring lastInput = LastInputPath();
   uint64_t accepted = 0;
   const DWORD start = GetTickCount();
   for (uint64_t i = 0; i < runs; ++i) {
@@ -369,6 +390,7 @@ void RunMutations(const char* name) {
     Bytes input = target->mutate && rng.Below(2) ? seedInput : Mutate(seedInput, corpus, &rng);
     if (target->mutate && input == seedInput) target->mutate(&input, rng.Next());
     if (target->fixup && rng.Below(2)) target->fixup(&input);
+    if (!lastInput.empty()) WriteLastInput(lastInput, input);
     if (RunOne(*target, &guarded, input) > 0) ++accepted;
   }
   std::printf("fuzz %s: %llu inputs (seed 0x%llx), %llu read at least one item, %lu ms\n", name,

@@ -1,6 +1,7 @@
 // Child rectangles after a layout pass, for the vertical, horizontal, tile and tab layouts.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "layout_test_util.h"
@@ -275,4 +276,32 @@ TEST(LayoutBadInput, RefusedTileSizesAreLogged) {
               {0, 0, 10, 10});
   EXPECT_EQ(1u, log.LinesContaining(L"tile item size 0,10 of \"t\" refused").size());
   EXPECT_EQ(1u, log.LinesContaining(L"tile columns -1 of \"t\" ignored").size());
+}
+
+// Plug-in code and attribute lists may pass a null name (or value); every layout must answer as
+// its base does — nothing set, no interface — instead of handing the null to a string compare.
+TEST(LayoutBadInput, NullNamesSetNothingAndFindNoInterface) {
+  const struct {
+    const char* what;
+    std::function<SkinUI::CControlUI*()> make;
+  } layouts[] = {
+      {"vertical", [] { return new SkinUI::CVerticalLayoutUI(); }},
+      {"horizontal", [] { return new SkinUI::CHorizontalLayoutUI(); }},
+      {"tile", [] { return new SkinUI::CTileLayoutUI(); }},
+      {"child", [] { return new SkinUI::CChildLayoutUI(); }},
+      {"tab", [] { return new SkinUI::CTabLayoutUI(); }},
+  };
+  for (const auto& layout : layouts) {
+    SCOPED_TRACE(layout.what);
+    ControlPtr control(layout.make());
+    const SIZE before = control->GetFixedXY();
+    control->SetAttribute(nullptr, L"1");
+    control->SetAttribute(nullptr, nullptr);
+    EXPECT_EQ(nullptr, control->GetInterface(nullptr));
+    EXPECT_EQ(before.cx, control->GetFixedXY().cx);
+    EXPECT_EQ(0, control->GetFixedWidth());
+    // A real attribute still works after the null ones.
+    control->SetAttribute(L"width", L"17");
+    EXPECT_EQ(17, control->GetFixedWidth());
+  }
 }

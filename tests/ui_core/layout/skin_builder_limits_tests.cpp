@@ -203,6 +203,28 @@ TEST(SkinBuilderLimits, ControlsThatNoParentCanHoldAreFreed) {
   EXPECT_EQ(1u, log.LinesContaining(L"Include of x.xml outside any control ignored").size());
 }
 
+// A refused tree was configured with the manager before the build took the manager away: the
+// tab page that "selectedid" selected holds the focus and its name is indexed. Deleting the tree
+// must leave the manager pointing at none of it (the next focus change read the freed page).
+TEST(SkinBuilderLimits, RefusedTreesLeaveNoPointerInTheManager) {
+  LogCapture log;
+  SkinUI::CWindowManagerUI manager;
+  for (int build = 0; build < 2; ++build) {
+    SCOPED_TRACE(build);
+    ControlPtr root = BuildText(
+        L"<Window><VerticalLayout><Control><VerticalLayout><TabLayout selectedid='1'>"
+        L"<Control name='a'/><Control name='page'/></TabLayout></VerticalLayout></Control>"
+        L"</VerticalLayout></Window>",
+        &manager);
+    ASSERT_TRUE(root);
+    EXPECT_EQ(L"VerticalLayout(Control)", Tree(root.get()));
+    EXPECT_EQ(nullptr, manager.GetFocus());
+    EXPECT_EQ(nullptr, manager.FindControl(L"page"));
+    EXPECT_EQ(nullptr, manager.FindControl(L"a"));
+  }
+  EXPECT_EQ(2u, log.LinesContaining(L"VerticalLayout skipped: Control holds no children").size());
+}
+
 TEST(SkinBuilderLimits, TreeNodesNestInTreeViewsOnly) {
   LogCapture log;
   SkinUI::CWindowManagerUI manager;
