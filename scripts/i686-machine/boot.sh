@@ -20,7 +20,10 @@ log() { echo "[i686-machine] $*" >&2; }
 # qemu ARGS...: the machine with the clone shared at its own path; MODE goes to the runner.
 qemu_args() {
   local disk=$1 format=$2 mode=$3 entry=$4 console=$5
-  echo -accel tcg,thread=multi -cpu max -smp "$cpus" -m "$memory" \
+  # No SMAP for the emulated processor: this QEMU reads the stack of an iretq made in user mode
+  # (Wine returns from its system calls that way) as the kernel would, and with SMAP on that read
+  # faults and the kernel ends the program.
+  echo -accel tcg,thread=multi -cpu max,smap=off -smp "$cpus" -m "$memory" \
     -nodefaults -display none -monitor none -no-reboot -nic none \
     -serial "file:$console" -device virtio-rng-pci \
     -kernel "$entry/vmlinuz" -initrd "$entry/initrd.img" \
