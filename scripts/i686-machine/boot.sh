@@ -28,7 +28,8 @@ qemu_args() {
     -serial "file:$console" -device virtio-rng-pci \
     -kernel "$entry/vmlinuz" -initrd "$entry/initrd.img" \
     -drive "file=$disk,if=virtio,format=$format,cache=unsafe,discard=unmap" \
-    -virtfs "local,path=$root,mount_tag=share,security_model=none,multidevs=remap"
+    -virtfs "local,path=$root,mount_tag=share,security_model=none,multidevs=remap" \
+    -virtfs "local,path=$root,mount_tag=clone,security_model=none,multidevs=remap"
 }
 cmdline() {
   echo "root=/dev/vda rw console=ttyS0 quiet init=/usr/local/sbin/tessmark-init tessmark.share=$root tessmark.mode=$1"

@@ -45,6 +45,16 @@ if [ "$mode" = bake ]; then
   exit 0
 fi
 
+# 32-bit Wine reads a program's sections into memory with one read each; on the share as init
+# mounts it (no page cache) those reads left the end of a large program's code as zeros, and it
+# crashed on its first call there. The clone is mounted again through the page cache (the host
+# changes nothing in it while the machine runs), all but the jobs' folder, which stays uncached so
+# that the host's new jobs and the jobs' output show at once on both sides.
+mkdir -p /run/tessmark-state
+mount --bind "$state" /run/tessmark-state
+mount -t 9p -o trans=virtio,version=9p2000.L,msize=512000,cache=loose,access=any clone "$root" || exit 1
+mount --bind /run/tessmark-state "$state"
+cd "$root" || exit 1
 echo "tessmark-runner: starting the Wine session ($(uptime_s) s)"
 source scripts/wine-session.sh </dev/null
 echo "tessmark-runner: ready on $DISPLAY ($(uptime_s) s)"
