@@ -17,11 +17,16 @@ cat > build/CTestTestfile.cmake <<'LIST'
 subdirs("x86_64-w64-mingw32" "i686-w64-mingw32")
 LIST
 cd build
-if ! tessmark_runs_32bit && [ "${TESSMARK_I686_MACHINE:-1}" != 0 ]; then
-  # The kernel runs no 32-bit code: the i686 tests run inside an emulated machine whose kernel does
-  # (scripts/i686-machine), which starts (and, the first time, is made) while the x86_64 tests
+if ! tessmark_runs_32bit && [ "${TESSMARK_I686_MACHINE:-0}" = 1 ]; then
+  # The kernel runs no 32-bit code: with TESSMARK_I686_MACHINE=1 the i686 tests run inside an
+  # emulated machine whose kernel does (scripts/i686-machine), which starts (and, the first time, is made) while the x86_64 tests
   # run. Its Wine session is its own, so the two sets run one after the other.
   machine="$root/scripts/i686-machine/boot.sh"
+  # CI runs alone on its machine: by then the x86_64 tests are done and the processors are free.
+  if [ "${CI:-}" = true ]; then
+    export TESSMARK_I686_MACHINE_CPUS=${TESSMARK_I686_MACHINE_CPUS:-6}
+    export TESSMARK_I686_MACHINE_MEMORY=${TESSMARK_I686_MACHINE_MEMORY:-8G}
+  fi
   bash "$machine" --start >"$root/build/i686-machine.log" 2>&1 &
   trap 'bash "$machine" --stop; tessmark_session_end' EXIT
   status=0
