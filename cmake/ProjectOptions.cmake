@@ -22,6 +22,15 @@ add_link_options(-Wl,--gc-sections)
 set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
 set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
 
+# The 32-bit build computes with SSE2, as the 64-bit one does: the x87 unit's longer format kept
+# digits that a double drops, and the progress bar showed 34 % where the x86_64 build shows 35 %
+# (a download half done, of a 0.7 share) and 69 % at the download's end. SSE2 is on every x86
+# processor of the last twenty years (Windows 8 and later need it); GCC realigns the stack where
+# SSE needs it (-mstackrealign is this target's default), as Windows keeps only 4 bytes.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-msse2> $<$<COMPILE_LANGUAGE:C,CXX>:-mfpmath=sse>)
+endif()
+
 function(tessmark_target_options target)
   target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:C,CXX>:${TESSMARK_WARNINGS}>)
 endfunction()

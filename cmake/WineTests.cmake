@@ -25,8 +25,8 @@ function(tessmark_add_test name)
     set(T_TIMEOUT 300)
   endif()
   if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-    # Where the kernel runs no 32-bit code, every 32-bit process starts under an emulator and
-    # takes about a minute to start (see scripts/install-packages.sh): the limit grows with it.
+    # Where the kernel runs no 32-bit code, the 32-bit tests run inside an emulated machine
+    # (scripts/i686-machine), many times slower than natively: the limit grows with it.
     math(EXPR T_TIMEOUT "${T_TIMEOUT} * 12")
   endif()
   # wine-run.sh answers 77 when this machine cannot run the program at all (a 32-bit program

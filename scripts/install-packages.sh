@@ -52,8 +52,40 @@ enable_i386_emulation() {
   /usr/lib/wine/wine --version >/dev/null 2>&1 || echo "[packages] 32-bit programs cannot run here" >&2
 }
 
+# A mirror that is being updated may serve an index that does not match its release file for a
+# moment ("File has unexpected size", "Hash Sum mismatch"); a later try gets a consistent set.
+update_indexes() {
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    if apt-get update -qq; then
+      return 0
+    fi
+    echo "[packages] apt-get update failed (attempt $attempt), trying again" >&2
+    sleep $((attempt * 5))
+  done
+  echo "[packages] apt-get update kept failing" >&2
+  return 1
+}
+
+# Where the kernel runs no 32-bit code, the i686 tests run inside an emulated machine
+# (scripts/i686-machine): QEMU's system emulator, and debootstrap to make its disk from Debian's
+# packages. Only there, and only what is missing.
+machine_packages=(qemu-system-x86 qemu-utils debootstrap e2fsprogs)
+install_machine_packages() {
+  local p need=()
+  [ -x /usr/lib/wine/wine ] || return 0
+  /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
+  for p in "${machine_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
+  done
+  [ ${#need[@]} -eq 0 ] && return 0
+  [ -n "${1:-}" ] || update_indexes
+  apt-get install -y -qq --no-install-recommends "${need[@]}"
+}
+
 if [ ${#missing[@]} -eq 0 ] && [ $need_src -eq 0 ] && [ $need_i386 -eq 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
+  install_machine_packages
   enable_i386_emulation
   exit 0
 fi
@@ -73,23 +105,9 @@ fi
 
 export DEBIAN_FRONTEND=noninteractive
 
-# A mirror that is being updated may serve an index that does not match its release file for a
-# moment ("File has unexpected size", "Hash Sum mismatch"); a later try gets a consistent set.
-update_indexes() {
-  local attempt
-  for attempt in 1 2 3 4 5; do
-    if apt-get update -qq; then
-      return 0
-    fi
-    echo "[packages] apt-get update failed (attempt $attempt), trying again" >&2
-    sleep $((attempt * 5))
-  done
-  echo "[packages] apt-get update kept failing" >&2
-  return 1
-}
-
 update_indexes
 if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+install_machine_packages updated
 enable_i386_emulation

@@ -1,31 +1,50 @@
 #!/usr/bin/env bash
 # The run command: installs what a fresh Debian 12 machine lacks, builds, then under Wine starts
 # the project's package server on 127.0.0.1 with a demo package and the installer pointed at it.
-#   scripts/run.sh [extra installer options, e.g. -downloadtype=3]
+#   scripts/run.sh [--i686] [extra installer options, e.g. -downloadtype=3]
 # With a display (DISPLAY set and reachable) the user drives the installer window. Without one,
 # it runs under its own Xvfb with openbox, clicks through a default installation by itself and
 # writes a screenshot of each page into a folder that it names at the end.
+# --i686 runs the installer that users get, the i686 build, also where the kernel runs no 32-bit
+# code: there the whole run goes into the emulated machine of scripts/i686-machine (headless, its
+# screenshots land in the same folder of the clone).
 set -euo pipefail
 trap 'echo "run.sh: failed at line $LINENO" >&2' ERR
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash scripts/install-packages.sh
-bash scripts/build-deps.sh >/dev/null
-bash scripts/build.sh x86_64
+want_i686=""
+if [ "${1:-}" = --i686 ]; then want_i686=1; shift; fi
+# Inside the emulated machine the clone is the host's, already built, and there is no network.
+if [ -z "${TESSMARK_IN_I686_MACHINE:-}" ]; then
+  bash scripts/install-packages.sh
+  bash scripts/build-deps.sh >/dev/null
+  bash scripts/build.sh x86_64
+fi
+
+source scripts/wine-env.sh
+# The installer that users get is the i686 build; it runs where this machine runs 32-bit code
+# natively, or inside the emulated machine with --i686. Elsewhere the x86_64 build shows the same
+# installer.
+arch=x86_64
+if [ -n "$want_i686" ] || { tessmark_runs_32bit && ! tessmark_32bit_emulated; }; then
+  [ -n "${TESSMARK_IN_I686_MACHINE:-}" ] || bash scripts/build.sh i686
+  arch=i686
+fi
+if [ -n "$want_i686" ] && ! tessmark_runs_32bit; then
+  trap - ERR
+  bash scripts/i686-machine/boot.sh --start
+  trap 'bash scripts/i686-machine/boot.sh --stop' EXIT
+  # Its own display inside: the run there is headless.
+  status=0
+  bash scripts/i686-machine/run-in.sh env -u DISPLAY bash scripts/run.sh --i686 "$@" || status=$?
+  exit $status
+fi
 
 headless=1
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then headless=""; fi
 
 source scripts/wine-session.sh   # starts Xvfb and openbox when there is no display
 source tests/e2e/drive.sh
-
-# The installer that users get is the i686 build; it runs where this machine runs 32-bit code
-# natively. Elsewhere the x86_64 build shows the same installer.
-arch=x86_64
-if tessmark_runs_32bit && ! tessmark_32bit_emulated; then
-  bash scripts/build.sh i686
-  arch=i686
-fi
 bin="$root/build/x86_64-w64-mingw32"
 installer="$root/build/$arch-w64-mingw32/src/app/tessmark_installer.exe"
 echo "installer: $installer"

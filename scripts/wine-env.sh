@@ -30,6 +30,13 @@ tessmark_runs_32bit() {
   return 0
 }
 
+# True when scripts/i686-machine/boot.sh --start started (or is starting) the emulated machine
+# for this clone: where the kernel runs no 32-bit code, 32-bit programs run inside it
+# (scripts/i686-machine/run-in.sh).
+tessmark_i686_machine_started() {
+  [ -f "$TESSMARK_BUILD_ROOT/i686-machine/started" ]
+}
+
 # True when 32-bit programs run through an emulator registered for them (the kernel runs none).
 tessmark_32bit_emulated() {
   grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386

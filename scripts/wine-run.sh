@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs one Windows program under Wine with the project's environment; exit code passes through.
-# A 32-bit program that cannot run here ends with 77, which CTest shows as "not run", with the
-# reason on its output: on a machine that runs no 32-bit code at all, and, where 32-bit programs
+# Where the kernel runs no 32-bit code, a 32-bit program runs inside the emulated machine of
+# scripts/i686-machine when one was started (TESSMARK_I686_MACHINE=1 scripts/test.sh starts it), through this same script
+# there. A 32-bit program that cannot run here ends with 77, which CTest shows as "not run", with the
+# reason on its output: on a machine that runs no 32-bit code at all and has no such machine, and, where 32-bit programs
 # run only under an emulator (about a minute per process start), a test executable unless
 # TESSMARK_EMULATED_I686 asks for it (and one that starts many programs of its own,
 # TESSMARK_TEST_STARTS_PROCESSES, unless TESSMARK_EMULATED_PROCESS_TESTS asks for it too).
@@ -9,7 +11,13 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 case "$(od -An -tx1 -j"$(($(od -An -tu4 -j60 -N4 "$1" 2>/dev/null || echo 0) + 4))" -N2 "$1" 2>/dev/null | tr -d ' \n')" in
   4c01)  # IMAGE_FILE_MACHINE_I386
     if ! tessmark_runs_32bit; then
-      echo "not run: this machine cannot run 32-bit programs (${TESSMARK_NO_32BIT_REASON})" >&2
+      if tessmark_i686_machine_started; then
+        # The emulated machine runs it, through this same script inside.
+        here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+        exec bash "$here/i686-machine/run-in.sh" bash "$here/wine-run.sh" "$@"
+      fi
+      echo "not run: this machine cannot run 32-bit programs (${TESSMARK_NO_32BIT_REASON});" \
+           "TESSMARK_I686_MACHINE=1 scripts/test.sh runs them in an emulated machine (scripts/i686-machine)" >&2
       exit 77
     fi
     if tessmark_32bit_emulated && [ -n "${TESSMARK_TEST_DATA:-}" ]; then
