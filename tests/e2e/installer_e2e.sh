@@ -11,6 +11,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$(cd "$1" && pwd); shift
 source "$root/scripts/wine-env.sh"
+# A limit the caller gave, before drive.sh sets its own default.
+asked_limit=${E2E_LIMIT:-}
 source "$here/drive.sh"
 
 case "$build" in
@@ -21,7 +23,7 @@ case "$build" in
     if ! tessmark_runs_32bit; then
       if tessmark_i686_machine_started; then
         # Under emulation a window takes far longer to show than the 40 s a wait has natively.
-        export E2E_LIMIT=${E2E_LIMIT:-300}
+        export E2E_LIMIT=${asked_limit:-300}
         exec bash "$root/scripts/i686-machine/run-in.sh" bash "$here/installer_e2e.sh" "$build" "$@"
       fi
       echo "not run: this machine cannot run 32-bit programs (${TESSMARK_NO_32BIT_REASON})"; exit 77
