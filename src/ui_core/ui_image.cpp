@@ -150,9 +150,33 @@ void ApplyItem(TImageDescUI& desc, const CStringUI& key, const CStringUI& value)
   }
 }
 
-// A resource name as FindResourceW takes it: a text that starts with a digit is a numeric id.
+// A "#123" resource name or type as the numeric id it stands for; null when the text after '#'
+// is not a decimal id of 16 bits, which no resource can have. Such a text must not reach
+// FindResourceW: Wine's answer to a "#" number beyond 16 bits frees a pointer into the caller's
+// text (one character in, so a pointer that never was a heap block).
+const wchar_t* HashIdOf(const wchar_t* text) {
+  unsigned id = 0;
+  const wchar_t* p = text + 1;
+  if (*p == L'\0') return nullptr;
+  for (; *p != L'\0'; ++p) {
+    if (*p < L'0' || *p > L'9') return nullptr;
+    id = id * 10 + static_cast<unsigned>(*p - L'0');
+    if (id > 0xFFFF) return nullptr;
+  }
+  return MAKEINTRESOURCEW(id);
+}
+
+// A resource type as FindResourceW takes it (see HashIdOf); null when none can match.
+const wchar_t* ResourceTypeOf(const wchar_t* type) {
+  if (IS_INTRESOURCE(type) || *type != L'#') return type;
+  return HashIdOf(type);
+}
+
+// A resource name as FindResourceW takes it: a text that starts with a digit is a numeric id, as
+// is "#" followed by a number; null when none can match.
 const wchar_t* ResourceNameOf(const wchar_t* name) {
   if (IS_INTRESOURCE(name)) return name;
+  if (*name == L'#') return HashIdOf(name);
   if (*name < L'0' || *name > L'9') return name;
   const int id = ParseAttributeInt(name);
   return id >= 0 && id <= 0xFFFF ? MAKEINTRESOURCEW(id) : name;
@@ -160,7 +184,10 @@ const wchar_t* ResourceNameOf(const wchar_t* name) {
 
 bool ReadResourceBytes(const wchar_t* name, const wchar_t* type, std::vector<uint8_t>* bytes) {
   HINSTANCE module = CWindowManagerUI::GetResourceInstance();
-  HRSRC resource = ::FindResourceW(module, ResourceNameOf(name), type);
+  const wchar_t* resourceName = ResourceNameOf(name);
+  const wchar_t* resourceType = ResourceTypeOf(type);
+  if (resourceName == nullptr || resourceType == nullptr) return false;
+  HRSRC resource = ::FindResourceW(module, resourceName, resourceType);
   if (resource == nullptr) return false;
   HGLOBAL loaded = ::LoadResource(module, resource);
   const DWORD size = ::SizeofResource(module, resource);

@@ -140,6 +140,22 @@ TEST(ImageLoading, MissingEmptyAndUndecodableFilesGiveNothing) {
   EXPECT_EQ(CRenderUI::LoadImageFromMemory(junk, sizeof(junk)), nullptr);
 }
 
+// A "#" resource id beyond 16 bits names no resource, so the lookup ends before Windows sees it:
+// Wine answers such an id by freeing a pointer one character into the caller's text (a heap
+// warning, and a free of memory that was never a heap block). The last error shows whether the
+// lookup was made: FindResourceW would set it.
+TEST(ImageLoading, ResourceIdsBeyondSixteenBitsAreNotLookedUp) {
+  SkinFolder skin;
+  constexpr DWORD kUntouched = 0x20001234;
+  for (const wchar_t* type : {L"#70000", L"#65536", L"#99999999999", L"#", L"#12x"}) {
+    ::SetLastError(kUntouched);
+    EXPECT_FALSE(Load(MAKEINTRESOURCEW(1), type)) << TestSupport::ToUtf8(type);
+    EXPECT_EQ(::GetLastError(), kUntouched) << TestSupport::ToUtf8(type);
+  }
+  // As a name the text is then tried as a path of its own, which is not there either.
+  EXPECT_FALSE(Load(L"#70000", L"PNG"));
+}
+
 TEST(ImageLoading, FreeImageKeepsTheRecordWhenAsked) {
   SkinFolder skin;
   WriteTestImages(skin);
