@@ -685,6 +685,12 @@ case_is_override_skips_the_uninstaller() {
 # With the check on and this machine's network (a default route): the check passes and the
 # installation runs; a second click while the first check runs starts nothing more.
 case_network_check_passes() {
+  # Wine calls a machine connected when it has a default route; one with only its loopback (the
+  # emulated machine of the i686 tests) can show the poor-network case, not this one.
+  if ! awk 'NR > 1 && $2 == "00000000" { found = 1 } END { exit !found }' /proc/net/route; then
+    skip "no default route here: Wine reports no connection"
+    return 0
+  fi
   fresh_machine
   local gets; gets=$(count_requests plain GET)
   run_installer checknet "-downloadurl=$(server_url plain)" -ischecknet=true
