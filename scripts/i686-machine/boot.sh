@@ -75,12 +75,19 @@ case "${1:-}" in
       exit 1
     fi
     qemu-img create -q -f qcow2 -F raw -b "$entry/disk.raw" "$state/overlay.qcow2"
-    date +%s >"$state/booted"
     # shellcheck disable=SC2046
     nohup nice qemu-system-x86_64 $(qemu_args "$state/overlay.qcow2" qcow2 run "$entry" "$state/console.log") \
       -append "$(cmdline run)" -pidfile "$state/qemu.pid" \
       </dev/null >"$state/qemu.out" 2>&1 &
-    for _ in $(seq 50); do [ -s "$state/qemu.pid" ] && break; sleep 0.1; done
+    # "booted" only once QEMU has said its pid: on a loaded machine that takes seconds, and the
+    # waiters (run-in.sh) take a machine without a pid for one that stopped.
+    for _ in $(seq 600); do [ -s "$state/qemu.pid" ] && break; sleep 0.1; done
+    if [ ! -s "$state/qemu.pid" ]; then
+      echo "QEMU did not start (log: $state/qemu.out)" >"$state/failed"
+      tail -n 20 "$state/qemu.out" >&2
+      exit 1
+    fi
+    date +%s >"$state/booted"
     log "started (pid $(cat "$state/qemu.pid" 2>/dev/null), $cpus processors, $memory; console: $state/console.log)"
     ;;
   --stop)

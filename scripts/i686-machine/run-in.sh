@@ -19,7 +19,6 @@ since() { echo $(($(date +%s) - $(cat "$1"))); }
 while [ ! -e "$state/ready" ]; do
   [ -e "$state/failed" ] && fail "the machine could not be made: $(cat "$state/failed")"
   if [ -f "$state/booted" ]; then
-    sleep 1  # the pid file follows QEMU's start
     machine_runs || fail "the machine stopped before it was ready"
     [ "$(since "$state/booted")" -lt "$limit" ] || fail "the machine was not ready $limit s after its start"
   else
