@@ -1,6 +1,7 @@
 #include "ui_core/layout/ui_skin_builder.h"
 
 #include <cwchar>
+#include <initializer_list>
 
 #include "base/log.h"
 #include "ui_core/layout/ui_skin_build_guard.h"
@@ -26,6 +27,51 @@ void LogUnknownAttribute(const wchar_t* element, const wchar_t* attribute) {
   UTILS_LOG(L"attribute %ls of %ls ignored\r\n", attribute, element);
 }
 
+// Where one attribute of a resource element goes, by the type of its target: text as it stands,
+// a whole number, a colour, or a flag that only "true" sets.
+class AttributeSlot {
+public:
+  AttributeSlot(const wchar_t* name, const wchar_t** text) : name_(name), text_(text) {}
+  AttributeSlot(const wchar_t* name, int* number) : name_(name), number_(number) {}
+  AttributeSlot(const wchar_t* name, DWORD* color) : name_(name), color_(color) {}
+  AttributeSlot(const wchar_t* name, bool* flag) : name_(name), flag_(flag) {}
+
+  // Stores value when attribute is this slot's name (in any case).
+  bool Take(const wchar_t* attribute, const wchar_t* value) const {
+    if (!NameIs(attribute, name_)) return false;
+    if (text_ != nullptr) *text_ = value;
+    if (number_ != nullptr) *number_ = ParseAttributeInt(value);
+    if (color_ != nullptr) *color_ = ParseAttributeColor(value);
+    if (flag_ != nullptr) *flag_ = FlagIsTrue(value);
+    return true;
+  }
+
+private:
+  const wchar_t* name_;
+  const wchar_t** text_ = nullptr;
+  int* number_ = nullptr;
+  DWORD* color_ = nullptr;
+  bool* flag_ = nullptr;
+};
+
+// Reads the attributes of a resource element into their slots in document order (a repeated
+// attribute: the last one counts). One that no slot names is logged and ignored, so that a
+// misspelt attribute in a skin shows up in the log instead of silently doing nothing.
+void ReadResourceAttributes(const CXmlNodeUI& node, std::initializer_list<AttributeSlot> slots) {
+  for (int i = 0; i < node.GetAttributeCount(); ++i) {
+    const wchar_t* attribute = node.GetAttributeName(i);
+    const wchar_t* value = node.GetAttributeValue(i);
+    bool taken = false;
+    for (const AttributeSlot& slot : slots) {
+      if (slot.Take(attribute, value)) {
+        taken = true;
+        break;
+      }
+    }
+    if (!taken) LogUnknownAttribute(node.GetName(), attribute);
+  }
+}
+
 bool IsResourceElement(const wchar_t* name) {
   return NameIs(name, L"Image") || NameIs(name, L"Font") || NameIs(name, L"Default") ||
          NameIs(name, L"MultiLanguage");
@@ -38,21 +84,8 @@ void AddImage(const CXmlNodeUI& node, CWindowManagerUI* manager) {
   const wchar_t* type = nullptr;
   DWORD mask = 0;
   bool shared = false;
-  for (int i = 0; i < node.GetAttributeCount(); ++i) {
-    const wchar_t* attribute = node.GetAttributeName(i);
-    const wchar_t* value = node.GetAttributeValue(i);
-    if (NameIs(attribute, L"name")) {
-      name = value;
-    } else if (NameIs(attribute, L"restype")) {
-      type = value;
-    } else if (NameIs(attribute, L"mask")) {
-      mask = ParseAttributeColor(value);
-    } else if (NameIs(attribute, L"shared")) {
-      shared = FlagIsTrue(value);
-    } else {
-      LogUnknownAttribute(node.GetName(), attribute);
-    }
-  }
+  ReadResourceAttributes(
+      node, {{L"name", &name}, {L"restype", &type}, {L"mask", &mask}, {L"shared", &shared}});
   if (name == nullptr || *name == L'\0') {
     UTILS_LOG(L"Image without a name ignored\r\n");
     return;
@@ -68,29 +101,14 @@ void AddFont(const CXmlNodeUI& node, CWindowManagerUI* manager) {
   int size = 12;
   const wchar_t* face = nullptr;
   bool bold = false, underline = false, italic = false, isDefault = false, shared = false;
-  for (int i = 0; i < node.GetAttributeCount(); ++i) {
-    const wchar_t* attribute = node.GetAttributeName(i);
-    const wchar_t* value = node.GetAttributeValue(i);
-    if (NameIs(attribute, L"id")) {
-      id = ParseAttributeInt(value);
-    } else if (NameIs(attribute, L"name")) {
-      face = value;
-    } else if (NameIs(attribute, L"size")) {
-      size = ParseAttributeInt(value);
-    } else if (NameIs(attribute, L"bold")) {
-      bold = FlagIsTrue(value);
-    } else if (NameIs(attribute, L"underline")) {
-      underline = FlagIsTrue(value);
-    } else if (NameIs(attribute, L"italic")) {
-      italic = FlagIsTrue(value);
-    } else if (NameIs(attribute, L"default")) {
-      isDefault = FlagIsTrue(value);
-    } else if (NameIs(attribute, L"shared")) {
-      shared = FlagIsTrue(value);
-    } else {
-      LogUnknownAttribute(node.GetName(), attribute);
-    }
-  }
+  ReadResourceAttributes(node, {{L"id", &id},
+                                {L"name", &face},
+                                {L"size", &size},
+                                {L"bold", &bold},
+                                {L"underline", &underline},
+                                {L"italic", &italic},
+                                {L"default", &isDefault},
+                                {L"shared", &shared}});
   if (id < 0 || face == nullptr || *face == L'\0') {
     UTILS_LOG(L"Font without an id or a name ignored\r\n");
     return;
@@ -110,19 +128,7 @@ void AddDefaultList(const CXmlNodeUI& node, CWindowManagerUI* manager) {
   const wchar_t* name = nullptr;
   const wchar_t* list = L"";
   bool shared = false;
-  for (int i = 0; i < node.GetAttributeCount(); ++i) {
-    const wchar_t* attribute = node.GetAttributeName(i);
-    const wchar_t* value = node.GetAttributeValue(i);
-    if (NameIs(attribute, L"name")) {
-      name = value;
-    } else if (NameIs(attribute, L"value")) {
-      list = value;
-    } else if (NameIs(attribute, L"shared")) {
-      shared = FlagIsTrue(value);
-    } else {
-      LogUnknownAttribute(node.GetName(), attribute);
-    }
-  }
+  ReadResourceAttributes(node, {{L"name", &name}, {L"value", &list}, {L"shared", &shared}});
   if (name == nullptr || *name == L'\0') {
     UTILS_LOG(L"Default without a name ignored\r\n");
     return;
@@ -133,16 +139,7 @@ void AddDefaultList(const CXmlNodeUI& node, CWindowManagerUI* manager) {
 void AddLanguageText(const CXmlNodeUI& node) {
   int id = -1;
   const wchar_t* text = nullptr;
-  for (int i = 0; i < node.GetAttributeCount(); ++i) {
-    const wchar_t* attribute = node.GetAttributeName(i);
-    if (NameIs(attribute, L"id")) {
-      id = ParseAttributeInt(node.GetAttributeValue(i));
-    } else if (NameIs(attribute, L"value")) {
-      text = node.GetAttributeValue(i);
-    } else {
-      LogUnknownAttribute(node.GetName(), attribute);
-    }
-  }
+  ReadResourceAttributes(node, {{L"id", &id}, {L"value", &text}});
   if (id < 0 || text == nullptr || *text == L'\0') {
     UTILS_LOG(L"MultiLanguage without an id or a value ignored\r\n");
     return;
