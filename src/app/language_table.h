@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "ui_core/skin_archive.h"
+#include "ui_core/archives/skin_archive.h"
 
 namespace App {
 

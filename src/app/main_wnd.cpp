@@ -13,14 +13,14 @@
 #include "base/log.h"
 #include "engine/system/installer_settings.h"
 #include "engine/system/process_lookup.h"
-#include "ui_controls/ui_button.h"
-#include "ui_controls/ui_edit.h"
-#include "ui_controls/ui_label.h"
-#include "ui_controls/ui_option.h"
-#include "ui_controls/ui_progress.h"
-#include "ui_core/ui_layouts.h"
-#include "ui_core/ui_render.h"
-#include "ui_core/ui_tab_layout.h"
+#include "ui_controls/installer/ui_button.h"
+#include "ui_controls/installer/ui_edit.h"
+#include "ui_controls/installer/ui_label.h"
+#include "ui_controls/installer/ui_option.h"
+#include "ui_controls/installer/ui_progress.h"
+#include "ui_core/drawing/ui_render.h"
+#include "ui_core/layout/ui_layouts.h"
+#include "ui_core/layout/ui_tab_layout.h"
 
 namespace App {
 

@@ -14,7 +14,7 @@
 #include "engine/download_installer.h"
 #include "base/thread.h"
 #include "base/wait_utils.h"
-#include "ui_core/ui_window_impl.h"
+#include "ui_core/window/ui_window_impl.h"
 
 namespace SkinUI {
 class CButtonUI;

@@ -5,8 +5,8 @@
 #include "app/main_wnd.h"
 #include "app/ui_language.h"
 #include "engine/system/installer_settings.h"
-#include "ui_controls/ui_label.h"
-#include "ui_core/ui_render.h"
+#include "ui_controls/installer/ui_label.h"
+#include "ui_core/drawing/ui_render.h"
 
 namespace App {
 

@@ -5,7 +5,7 @@
 #include "app/main_wnd.h"
 #include "app/status_message.h"
 #include "base/log.h"
-#include "ui_core/ui_control.h"
+#include "ui_core/manager/ui_control.h"
 
 namespace App {
 

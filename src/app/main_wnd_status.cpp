@@ -16,10 +16,10 @@
 #include "base/log.h"
 #include "engine/status.h"
 #include "engine/system/installer_settings.h"
-#include "ui_controls/ui_label.h"
-#include "ui_controls/ui_progress.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_tab_layout.h"
+#include "ui_controls/installer/ui_label.h"
+#include "ui_controls/installer/ui_progress.h"
+#include "ui_core/layout/ui_tab_layout.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace App {
 

@@ -3,8 +3,8 @@
 // box layouts, shown on the caller's stack, with an optional text and caption put in.
 #include <windows.h>
 
-#include "ui_core/ui_control.h"
-#include "ui_core/ui_window_impl.h"
+#include "ui_core/manager/ui_control.h"
+#include "ui_core/window/ui_window_impl.h"
 
 namespace App {
 

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "ui_controls/ui_control_state.h"
+#include "ui_controls/installer/ui_control_state.h"
 
 namespace SkinUI {
 

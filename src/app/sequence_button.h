@@ -7,7 +7,7 @@
 #include <gdiplus.h>
 
 #include "app/sequence_control.h"
-#include "ui_controls/ui_button.h"
+#include "ui_controls/installer/ui_button.h"
 
 namespace SkinUI {
 

@@ -6,8 +6,8 @@
 #include <windows.h>
 
 #include "app/sequence_frames.h"
-#include "ui_core/ui_control.h"
-#include "ui_core/ui_events.h"
+#include "ui_core/manager/ui_control.h"
+#include "ui_core/values/ui_events.h"
 
 namespace SkinUI {
 

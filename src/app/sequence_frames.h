@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ui_core/ui_string.h"
+#include "ui_core/values/ui_string.h"
 
 namespace App {
 

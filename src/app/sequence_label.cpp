@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "ui_core/ui_manager.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace SkinUI {
 

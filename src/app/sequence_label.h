@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "app/sequence_control.h"
-#include "ui_controls/ui_label.h"
+#include "ui_controls/installer/ui_label.h"
 
 namespace SkinUI {
 

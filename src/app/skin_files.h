@@ -1,7 +1,7 @@
 #pragma once
 // The installer's skin: every window is built from one layout file of the skin archive that the
 // program carries as its "ZIPRES" resource 147.
-#include "ui_core/ui_window_impl.h"
+#include "ui_core/window/ui_window_impl.h"
 
 namespace App {
 

@@ -1,9 +1,9 @@
 #include "app/ui_language.h"
 
 #include "app/language_table.h"
-#include "ui_core/skin_archive.h"
-#include "ui_core/ui_control.h"
-#include "ui_core/ui_manager.h"
+#include "ui_core/archives/skin_archive.h"
+#include "ui_core/manager/ui_control.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace App {
 namespace {

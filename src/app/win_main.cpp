@@ -7,8 +7,8 @@
 #include "engine/system/installer_settings.h"
 #include "engine/system/instance_mutex.h"
 #include "ui_controls/ui_controls.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_shadow.h"
+#include "ui_core/manager/ui_manager.h"
+#include "ui_core/window/ui_shadow.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "ui_core/ui_control.h"
+#include "ui_core/manager/ui_control.h"
 
 namespace TestSupport {
 

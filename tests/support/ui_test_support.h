@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "base/unique_resource.h"
-#include "ui_core/ui_events.h"
-#include "ui_core/ui_manager.h"
+#include "ui_core/manager/ui_manager.h"
+#include "ui_core/values/ui_events.h"
 
 namespace TestSupport {
 

@@ -6,9 +6,9 @@ set(_periphery_data ${PROJECT_BINARY_DIR}/testdata/periphery)
 add_custom_command(
   OUTPUT ${_periphery_data}/animated.gif ${_periphery_data}/single.gif ${_periphery_data}/pages.tif
          ${_periphery_data}/gifskin.zip ${_periphery_data}/gifskin.7z
-  COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/richedit/make_gifs.sh ${TESSMARK_IMAGEMAGICK_CONVERT}
+  COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/periphery/make_gifs.sh ${TESSMARK_IMAGEMAGICK_CONVERT}
           ${_periphery_data}
-  DEPENDS ${CMAKE_CURRENT_LIST_DIR}/richedit/make_gifs.sh
+  DEPENDS ${CMAKE_CURRENT_LIST_DIR}/periphery/make_gifs.sh
   COMMENT "Making the animated GIF fixtures")
 add_custom_target(periphery_fixtures DEPENDS ${_periphery_data}/animated.gif
                   ${_periphery_data}/single.gif ${_periphery_data}/pages.tif
@@ -17,10 +17,10 @@ add_custom_target(periphery_fixtures DEPENDS ${_periphery_data}/animated.gif
 tessmark_add_test(ui_periphery_controls_tests
   SOURCES
     installer/controls_fixture.cpp
-    richedit/periphery_fixture.cpp
-    richedit/rich_edit_tests.cpp
-    richedit/date_time_tests.cpp
-    richedit/gif_anim_tests.cpp
+    periphery/periphery_fixture.cpp
+    periphery/rich_edit_tests.cpp
+    periphery/date_time_tests.cpp
+    periphery/gif_anim_tests.cpp
   LIBS skinui_controls ui_test_support test_support)
 target_include_directories(ui_periphery_controls_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/installer)
 add_dependencies(ui_periphery_controls_tests periphery_fixtures)

@@ -24,3 +24,18 @@ tessmark_add_test(ui_manager_tests
     manager/language_tests.cpp
   LIBS skinui_core ui_test_support test_support psapi)
 add_dependencies(ui_manager_tests manager_fixtures)
+
+# The base control, the plain container and the scroll bar: attributes, placement, painting
+# into DIBs, scrolling, lookup and input, partly inside real windows under Xvfb.
+tessmark_add_test(ui_control_tests
+  SOURCES
+    manager/attribute_tests.cpp
+    manager/placement_tests.cpp
+    manager/control_paint_tests.cpp
+    manager/container_tests.cpp
+    manager/container_scroll_tests.cpp
+    manager/scrollbar_tests.cpp
+    manager/find_tests.cpp
+    manager/event_tests.cpp
+    manager/robustness_tests.cpp
+  LIBS skinui_core ui_test_support test_support)

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "base/unique_resource.h"
-#include "ui_core/ui_container.h"
-#include "ui_core/ui_control.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_render.h"
+#include "ui_core/drawing/ui_render.h"
+#include "ui_core/manager/ui_container.h"
+#include "ui_core/manager/ui_control.h"
+#include "ui_core/manager/ui_manager.h"
 
 using namespace SkinUI;
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "base/unique_resource.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_window_impl.h"
+#include "ui_core/manager/ui_manager.h"
+#include "ui_core/window/ui_window_impl.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "app/language_table.h"
 #include "log_capture.h"
 #include "test_support.h"
-#include "ui_core/skin_archive.h"
+#include "ui_core/archives/skin_archive.h"
 
 namespace {
 

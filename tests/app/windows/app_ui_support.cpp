@@ -7,8 +7,8 @@
 #include "engine/system/process_lookup.h"
 #include "engine/system/registry.h"
 #include "ui_controls/ui_controls.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_window_impl.h"
+#include "ui_core/manager/ui_manager.h"
+#include "ui_core/window/ui_window_impl.h"
 
 namespace AppTest {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "ui_core/skin_archive.h"
-#include "ui_core/ui_control.h"
-#include "ui_core/ui_skin_builder.h"
+#include "ui_core/archives/skin_archive.h"
+#include "ui_core/layout/ui_skin_builder.h"
+#include "ui_core/manager/ui_control.h"
 #include "ui_test_support.h"
 
 namespace AppTest {

@@ -5,10 +5,10 @@
 #include "app/ui_language.h"
 #include "app_ui_support.h"
 #include "test_support.h"
-#include "ui_controls/ui_label.h"
-#include "ui_core/ui_layouts.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_render.h"
+#include "ui_controls/installer/ui_label.h"
+#include "ui_core/drawing/ui_render.h"
+#include "ui_core/layout/ui_layouts.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace {
 

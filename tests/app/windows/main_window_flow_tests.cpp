@@ -19,11 +19,11 @@
 #include "engine/system/process_lookup.h"
 #include "log_capture.h"
 #include "test_support.h"
-#include "ui_controls/ui_label.h"
-#include "ui_controls/ui_option.h"
-#include "ui_controls/ui_progress.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_tab_layout.h"
+#include "ui_controls/installer/ui_label.h"
+#include "ui_controls/installer/ui_option.h"
+#include "ui_controls/installer/ui_progress.h"
+#include "ui_core/layout/ui_tab_layout.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace {
 

@@ -20,9 +20,9 @@
 #include "log_capture.h"
 #include "test_support.h"
 #include "engine/status.h"
-#include "ui_controls/ui_edit.h"
-#include "ui_controls/ui_progress.h"
-#include "ui_core/ui_tab_layout.h"
+#include "ui_controls/installer/ui_edit.h"
+#include "ui_controls/installer/ui_progress.h"
+#include "ui_core/layout/ui_tab_layout.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "app/sequence_controls.h"
 #include "app/sequence_frames.h"
 #include "test_support.h"
-#include "ui_controls/ui_gdiplus.h"
-#include "ui_core/ui_layouts.h"
+#include "ui_controls/installer/ui_gdiplus.h"
+#include "ui_core/layout/ui_layouts.h"
 #include "ui_test_support.h"
 
 namespace {

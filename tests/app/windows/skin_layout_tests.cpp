@@ -9,8 +9,8 @@
 
 #include "app_ui_support.h"
 #include "test_support.h"
-#include "ui_controls/ui_option.h"
-#include "ui_core/ui_tab_layout.h"
+#include "ui_controls/installer/ui_option.h"
+#include "ui_core/layout/ui_tab_layout.h"
 
 namespace {
 

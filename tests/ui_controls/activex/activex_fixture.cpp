@@ -2,8 +2,8 @@
 
 #include "test_support.h"
 #include "ui_controls/ui_controls.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_skin_builder.h"
+#include "ui_core/layout/ui_skin_builder.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace ActiveXTest {
 

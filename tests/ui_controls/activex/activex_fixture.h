@@ -11,8 +11,8 @@
 
 #include "base/unique_resource.h"
 #include "test_control/test_control.h"
-#include "ui_core/ui_control.h"
-#include "ui_core/ui_layouts.h"
+#include "ui_core/layout/ui_layouts.h"
+#include "ui_core/manager/ui_control.h"
 #include "ui_test_support.h"
 
 namespace ActiveXTest {

@@ -19,8 +19,8 @@
 #include "activex_fixture.h"
 #include "package_server.h"
 #include "test_support.h"
-#include "ui_controls/ui_web_browser.h"
-#include "ui_core/ui_manager.h"
+#include "ui_controls/activex/ui_web_browser.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <ocidl.h>
 
 #include "activex_fixture.h"
-#include "ui_controls/ui_activex.h"
-#include "ui_core/ui_manager.h"
+#include "ui_controls/activex/ui_activex.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace {
 

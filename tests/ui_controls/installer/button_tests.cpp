@@ -4,9 +4,9 @@
 
 #include "controls_fixture.h"
 #include "test_support.h"
-#include "ui_controls/ui_button.h"
-#include "ui_controls/ui_control_state.h"
-#include "ui_core/ui_manager.h"
+#include "ui_controls/installer/ui_button.h"
+#include "ui_controls/installer/ui_control_state.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "test_support.h"
-#include "ui_core/ui_manager.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace ControlsTest {
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "ui_core/ui_control.h"
-#include "ui_core/ui_layouts.h"
+#include "ui_core/layout/ui_layouts.h"
+#include "ui_core/manager/ui_control.h"
 #include "ui_test_support.h"
 
 namespace ControlsTest {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "controls_fixture.h"
-#include "ui_controls/ui_button.h"
-#include "ui_controls/ui_edit.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_resources.h"
+#include "ui_controls/installer/ui_button.h"
+#include "ui_controls/installer/ui_edit.h"
+#include "ui_core/manager/ui_manager.h"
+#include "ui_core/manager/ui_resources.h"
 
 namespace {
 

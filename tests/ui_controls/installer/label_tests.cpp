@@ -5,9 +5,9 @@
 #include <string>
 
 #include "controls_fixture.h"
-#include "ui_controls/ui_label.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_resources.h"
+#include "ui_controls/installer/ui_label.h"
+#include "ui_core/manager/ui_manager.h"
+#include "ui_core/manager/ui_resources.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "controls_fixture.h"
-#include "ui_controls/ui_option.h"
-#include "ui_core/ui_manager.h"
+#include "ui_controls/installer/ui_option.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <climits>
 
 #include "controls_fixture.h"
-#include "ui_controls/ui_control_state.h"
-#include "ui_controls/ui_progress.h"
-#include "ui_core/ui_manager.h"
+#include "ui_controls/installer/ui_control_state.h"
+#include "ui_controls/installer/ui_progress.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace {
 

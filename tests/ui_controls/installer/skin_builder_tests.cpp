@@ -5,14 +5,14 @@
 #include <string>
 
 #include "controls_fixture.h"
-#include "ui_controls/ui_button.h"
+#include "ui_controls/installer/ui_button.h"
+#include "ui_controls/installer/ui_edit.h"
+#include "ui_controls/installer/ui_label.h"
+#include "ui_controls/installer/ui_option.h"
+#include "ui_controls/installer/ui_progress.h"
 #include "ui_controls/ui_controls.h"
-#include "ui_controls/ui_edit.h"
-#include "ui_controls/ui_label.h"
-#include "ui_controls/ui_option.h"
-#include "ui_controls/ui_progress.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_skin_builder.h"
+#include "ui_core/layout/ui_skin_builder.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace {
 

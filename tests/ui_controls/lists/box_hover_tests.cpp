@@ -6,9 +6,9 @@
 #include <functional>
 
 #include "list_fixture.h"
-#include "ui_controls/ui_combo.h"
-#include "ui_controls/ui_control_state.h"
-#include "ui_core/ui_events.h"
+#include "ui_controls/installer/ui_control_state.h"
+#include "ui_controls/lists/ui_combo.h"
+#include "ui_core/values/ui_events.h"
 
 namespace {
 

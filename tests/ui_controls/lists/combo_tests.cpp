@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "list_fixture.h"
-#include "ui_controls/ui_combo.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_scrollbar.h"
+#include "ui_controls/lists/ui_combo.h"
+#include "ui_core/manager/ui_manager.h"
+#include "ui_core/manager/ui_scrollbar.h"
 
 namespace {
 

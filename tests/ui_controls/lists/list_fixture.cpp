@@ -4,7 +4,7 @@
 
 #include "test_support.h"
 #include "ui_controls/ui_controls.h"
-#include "ui_core/ui_skin_builder.h"
+#include "ui_core/layout/ui_skin_builder.h"
 
 namespace ListsTest {
 

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "controls_fixture.h"
-#include "ui_controls/ui_list.h"
-#include "ui_controls/ui_list_elements.h"
-#include "ui_controls/ui_list_header.h"
+#include "ui_controls/lists/ui_list.h"
+#include "ui_controls/lists/ui_list_elements.h"
+#include "ui_controls/lists/ui_list_header.h"
 #include "ui_test_support.h"
 
 namespace ListsTest {

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "list_fixture.h"
-#include "ui_controls/ui_label.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_scrollbar.h"
+#include "ui_controls/installer/ui_label.h"
+#include "ui_core/manager/ui_manager.h"
+#include "ui_core/manager/ui_scrollbar.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "list_fixture.h"
-#include "ui_controls/ui_combo.h"
-#include "ui_controls/ui_text.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_scrollbar.h"
+#include "ui_controls/lists/ui_combo.h"
+#include "ui_controls/lists/ui_text.h"
+#include "ui_core/manager/ui_manager.h"
+#include "ui_core/manager/ui_scrollbar.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "list_fixture.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_scrollbar.h"
+#include "ui_core/manager/ui_manager.h"
+#include "ui_core/manager/ui_scrollbar.h"
 
 namespace {
 

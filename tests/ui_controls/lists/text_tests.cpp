@@ -6,8 +6,8 @@
 #include <string>
 
 #include "list_fixture.h"
-#include "ui_controls/ui_text.h"
-#include "ui_core/ui_manager.h"
+#include "ui_controls/lists/ui_text.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace {
 

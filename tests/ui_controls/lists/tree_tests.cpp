@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "list_fixture.h"
-#include "ui_controls/ui_tree.h"
-#include "ui_core/ui_manager.h"
+#include "ui_controls/lists/ui_tree.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace {
 

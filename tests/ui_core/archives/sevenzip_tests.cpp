@@ -1,8 +1,8 @@
 // The 7z reader against archives made by 7zz, one per method set.
 #include "archive_fixture.h"
 #include "test_support.h"
-#include "ui_core/sevenzip_archive.h"
-#include "ui_core/skin_archive.h"
+#include "ui_core/archives/sevenzip_archive.h"
+#include "ui_core/archives/skin_archive.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "archive_fixture.h"
 #include "base/unique_resource.h"
 #include "test_support.h"
-#include "ui_core/skin_archive.h"
-#include "ui_core/zip_archive.h"
+#include "ui_core/archives/skin_archive.h"
+#include "ui_core/archives/zip_archive.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ui_core/ui_globals.h"
+#include "ui_core/manager/ui_globals.h"
 #include "ui_test_support.h"
-#include "ui_core/ui_manager.h"
+#include "ui_core/manager/ui_manager.h"
 
 #if defined(__GNUC__)
 #pragma GCC diagnostic push

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "test_support.h"
-#include "ui_core/ui_image.h"
-#include "ui_core/ui_string.h"
+#include "ui_core/drawing/ui_image.h"
+#include "ui_core/values/ui_string.h"
 
 namespace DrawingTest {
 

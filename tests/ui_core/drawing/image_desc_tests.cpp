@@ -4,7 +4,7 @@
 #include <string>
 
 #include "test_support.h"
-#include "ui_core/ui_image.h"
+#include "ui_core/drawing/ui_image.h"
 
 using SkinUI::TImageDescUI;
 

@@ -7,8 +7,8 @@
 
 #include "drawing_fixture.h"
 #include "test_support.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_render.h"
+#include "ui_core/drawing/ui_render.h"
+#include "ui_core/manager/ui_manager.h"
 
 using namespace DrawingTest;
 using SkinUI::CRenderUI;

@@ -7,9 +7,9 @@
 
 #include "drawing_fixture.h"
 #include "test_support.h"
-#include "ui_core/ui_container.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_render.h"
+#include "ui_core/drawing/ui_render.h"
+#include "ui_core/manager/ui_container.h"
+#include "ui_core/manager/ui_manager.h"
 #include "ui_test_support.h"
 
 using namespace DrawingTest;

@@ -9,9 +9,9 @@
 
 #include "fuzz_targets.h"
 #include "test_support.h"
-#include "ui_core/ui_globals.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_render.h"
+#include "ui_core/drawing/ui_render.h"
+#include "ui_core/manager/ui_globals.h"
+#include "ui_core/manager/ui_manager.h"
 
 using namespace SkinUI;
 

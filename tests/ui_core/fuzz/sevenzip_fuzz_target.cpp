@@ -1,7 +1,7 @@
 #include "fuzz_targets.h"
 
-#include "ui_core/sevenzip_archive.h"
-#include "ui_core/skin_archive.h"
+#include "ui_core/archives/sevenzip_archive.h"
+#include "ui_core/archives/skin_archive.h"
 
 #include <string>
 #include <vector>

@@ -14,10 +14,10 @@
 
 #include "fuzz_targets.h"
 #include "test_support.h"
-#include "ui_core/ui_container.h"
-#include "ui_core/ui_globals.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_skin_builder.h"
+#include "ui_core/layout/ui_skin_builder.h"
+#include "ui_core/manager/ui_container.h"
+#include "ui_core/manager/ui_globals.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fuzz_targets.h"
-#include "ui_core/xml_doc.h"
+#include "ui_core/values/xml_doc.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "fuzz_targets.h"
 
-#include "ui_core/skin_archive.h"
-#include "ui_core/zip_archive.h"
+#include "ui_core/archives/skin_archive.h"
+#include "ui_core/archives/zip_archive.h"
 
 #include <vector>
 

@@ -6,9 +6,9 @@
 
 #include "layout_test_util.h"
 #include "log_capture.h"
-#include "ui_core/ui_layout_math.h"
-#include "ui_core/ui_layouts.h"
-#include "ui_core/ui_tab_layout.h"
+#include "ui_core/layout/ui_layout_math.h"
+#include "ui_core/layout/ui_layouts.h"
+#include "ui_core/layout/ui_tab_layout.h"
 
 using LayoutTest::BuildText;
 using LayoutTest::ControlPtr;

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "ui_core/ui_attributes.h"
-#include "ui_core/ui_globals.h"
-#include "ui_core/ui_layouts.h"
-#include "ui_core/ui_string_or_id.h"
+#include "ui_core/layout/ui_layouts.h"
+#include "ui_core/manager/ui_globals.h"
+#include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_string_or_id.h"
 
 namespace LayoutTest {
 

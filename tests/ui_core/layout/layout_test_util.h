@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "test_support.h"
-#include "ui_core/ui_container.h"
-#include "ui_core/ui_control.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_skin_builder.h"
+#include "ui_core/layout/ui_skin_builder.h"
+#include "ui_core/manager/ui_container.h"
+#include "ui_core/manager/ui_control.h"
+#include "ui_core/manager/ui_manager.h"
 
 // Rectangles compare and print as values in the tests.
 inline bool operator==(const RECT& a, const RECT& b) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "layout_test_util.h"
-#include "ui_core/ui_layouts.h"
+#include "ui_core/layout/ui_layouts.h"
 #include "ui_test_support.h"
 
 using LayoutTest::BuildText;

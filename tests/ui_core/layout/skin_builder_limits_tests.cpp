@@ -7,8 +7,8 @@
 
 #include "layout_test_util.h"
 #include "log_capture.h"
-#include "ui_core/ui_skin_builder.h"
-#include "ui_core/ui_string_or_id.h"
+#include "ui_core/layout/ui_skin_builder.h"
+#include "ui_core/values/ui_string_or_id.h"
 #include "ui_test_support.h"
 
 using LayoutTest::BuildText;

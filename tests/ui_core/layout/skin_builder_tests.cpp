@@ -8,9 +8,9 @@
 #include "layout_test_util.h"
 #include "log_capture.h"
 #include "test_support.h"
-#include "ui_core/ui_layouts.h"
-#include "ui_core/ui_string_or_id.h"
-#include "ui_core/ui_tab_layout.h"
+#include "ui_core/layout/ui_layouts.h"
+#include "ui_core/layout/ui_tab_layout.h"
+#include "ui_core/values/ui_string_or_id.h"
 #include "ui_test_support.h"
 
 using LayoutTest::ControlPtr;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "layout_test_util.h"
-#include "ui_core/ui_tab_layout.h"
+#include "ui_core/layout/ui_tab_layout.h"
 #include "ui_test_support.h"
 
 using LayoutTest::BuildText;

@@ -1,7 +1,7 @@
 // The UI text table and the replacement of "%{n}" tokens in displayed texts.
 #include <gtest/gtest.h>
 
-#include "ui_core/ui_manager.h"
+#include "ui_core/manager/ui_manager.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "manager_test_controls.h"
-#include "ui_core/ui_skin_builder.h"
-#include "ui_core/ui_string_or_id.h"
+#include "ui_core/layout/ui_skin_builder.h"
+#include "ui_core/values/ui_string_or_id.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "ui_core/ui_container.h"
-#include "ui_core/ui_control.h"
-#include "ui_core/ui_manager.h"
+#include "ui_core/manager/ui_container.h"
+#include "ui_core/manager/ui_control.h"
+#include "ui_core/manager/ui_manager.h"
 #include "ui_test_support.h"
 
 namespace ManagerTest {

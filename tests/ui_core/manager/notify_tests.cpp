@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "manager_test_controls.h"
-#include "ui_core/ui_window.h"
+#include "ui_core/window/ui_window.h"
 
 namespace {
 

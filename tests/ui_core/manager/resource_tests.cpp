@@ -8,8 +8,8 @@
 
 #include "manager_test_controls.h"
 #include "test_support.h"
-#include "ui_core/ui_skin_builder.h"
-#include "ui_core/ui_string_or_id.h"
+#include "ui_core/layout/ui_skin_builder.h"
+#include "ui_core/values/ui_string_or_id.h"
 
 namespace {
 

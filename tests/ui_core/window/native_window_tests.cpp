@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "ui_core/ui_window.h"
+#include "ui_core/window/ui_window.h"
 #include "ui_test_support.h"
 #include "window_fixture.h"
 

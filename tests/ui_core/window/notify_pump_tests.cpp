@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "ui_core/ui_control.h"
-#include "ui_core/ui_window.h"
+#include "ui_core/manager/ui_control.h"
+#include "ui_core/window/ui_window.h"
 
 namespace {
 

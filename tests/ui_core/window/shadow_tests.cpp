@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "ui_core/ui_globals.h"
-#include "ui_core/ui_shadow.h"
+#include "ui_core/manager/ui_globals.h"
+#include "ui_core/window/ui_shadow.h"
 #include "ui_test_support.h"
 #include "window_fixture.h"
 

@@ -8,7 +8,7 @@
 
 #include <cwchar>
 
-#include "ui_core/ui_manager.h"
+#include "ui_core/manager/ui_manager.h"
 #include "window_fixture.h"
 
 int wmain(int argc, wchar_t** argv) {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_window_impl.h"
+#include "ui_core/manager/ui_manager.h"
+#include "ui_core/window/ui_window_impl.h"
 #include "ui_test_support.h"
 #include "window_fixture.h"
 

@@ -3,8 +3,8 @@
 #include <cwchar>
 
 #include "test_support.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_shadow.h"
+#include "ui_core/manager/ui_manager.h"
+#include "ui_core/window/ui_shadow.h"
 #include "ui_test_support.h"
 
 namespace WindowFixture {

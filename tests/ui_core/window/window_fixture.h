@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ui_core/ui_control.h"
-#include "ui_core/ui_window_impl.h"
+#include "ui_core/manager/ui_control.h"
+#include "ui_core/window/ui_window_impl.h"
 
 namespace WindowFixture {
 

@@ -8,8 +8,8 @@
 #include <cstdio>
 
 #include "base/unique_resource.h"
-#include "ui_core/ui_manager.h"
-#include "ui_core/ui_shadow.h"
+#include "ui_core/manager/ui_manager.h"
+#include "ui_core/window/ui_shadow.h"
 #include "ui_test_support.h"
 #include "window_fixture.h"
 
