@@ -120,10 +120,20 @@ void CMainWnd::InitWindow() {
       std::wstring(), std::wstring(), std::wstring(), true, true, true);
 
   ReadEarlierInstallation();
-  const std::wstring folder = GetDataFolder();
-  if (installFolderEdit_ != nullptr) installFolderEdit_->SetText(folder.c_str());
+  // Finding the default folder loads system libraries, and only the custom page shows it: a
+  // fresh installation proposes it after the first paint. An earlier installation's boxes and
+  // its reinstallation need it at once.
+  defaultFolderPending_ = true;
+  if (earlierInstallation_) ProposeDefaultFolder();
   CenterWindow();
   if (earlierInstallation_) HandleEarlierInstallation();
+}
+
+void CMainWnd::ProposeDefaultFolder() {
+  if (!defaultFolderPending_) return;
+  defaultFolderPending_ = false;
+  const std::wstring folder = GetDataFolder();
+  if (installFolderEdit_ != nullptr) installFolderEdit_->SetText(folder.c_str());
 }
 
 void CMainWnd::ReadEarlierInstallation() {
@@ -197,6 +207,11 @@ LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam
     OnTimer(message, wParam, lParam, handled);
   } else if (message == kMsgStatus) {
     OnStatusMessage(message, wParam, lParam, handled);
+  } else if (message == WM_PAINT && defaultFolderPending_) {
+    // Taken from the queue once this paint is done, before any input that follows it.
+    PostMessage(kMsgAfterFirstPaint);
+  } else if (message == kMsgAfterFirstPaint) {
+    ProposeDefaultFolder();
   }
   return SkinUI::CSkinFrame::HandleCustomMessage(message, wParam, lParam, handled);
 }

@@ -35,6 +35,10 @@ namespace App {
 constexpr UINT kTimerBringToFront = 10;
 constexpr UINT kTimerCloseWindow = 11;
 
+// Posted to the main window at its first paint: the start-up work that waits for the first
+// picture (the default folder of a fresh installation).
+constexpr UINT kMsgAfterFirstPaint = WM_USER + 1001;
+
 // How the product starts after installation (the installer's "StartupStyle" report).
 enum class StartupStyle : int { None = 0, Auto = 1, User = 2 };
 
@@ -93,6 +97,8 @@ private:
   void FitLabelToText(SkinUI::CControlUI* label, const wchar_t* text);
   void ReadEarlierInstallation();
   void HandleEarlierInstallation();
+  // Finds the default folder and puts it into the folder edit, once.
+  void ProposeDefaultFolder();
   void OnRootTimer(UINT timerId);
 
   // Pages and clicks.
@@ -159,6 +165,8 @@ private:
   int savedPage_ = 0;
   double installFraction_ = 0.0;
   bool earlierInstallation_ = false;
+  // The default folder is still to be found (it is proposed right after the first paint).
+  bool defaultFolderPending_ = false;
   bool adminAccount_ = false;
   bool runAsAdmin_ = false;
 

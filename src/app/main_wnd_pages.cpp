@@ -175,6 +175,8 @@ void CMainWnd::SendInstallNotify(bool begin, bool async) {
 // --- clicks ----------------------------------------------------------------------------------
 
 void CMainWnd::OnClick(SkinUI::TNotifyMsgUI& msg) {
+  // A click taken before the first paint finds the folder as start-up would have.
+  ProposeDefaultFolder();
   SkinUI::CControlUI* sender = msg.sender;
   if (sender == nullptr) return;
   if (sender == defaultInstallButton_) {
@@ -258,6 +260,7 @@ bool CMainWnd::ReadIsOverride(const std::wstring& folder) {
 bool CMainWnd::StartInstall(const std::wstring& folder, bool desktopShortcut, bool quickLaunch) {
   UTILS_LOG(L"installation into %ls requested (shortcuts %d %d)\r\n", folder.c_str(),
             desktopShortcut ? 1 : 0, quickLaunch ? 1 : 0);
+  ProposeDefaultFolder();  // the account answers go to the engine with the start
   if (startPending_) {  // the network check of an earlier click still runs
     UTILS_LOG(L"an earlier start is still pending: this one starts nothing\r\n");
     return false;

@@ -344,7 +344,8 @@ HFONT CWindowManagerUI::AddFont(int id, const wchar_t* face, int size, bool bold
                                 bool italic, bool shared) {
   TFontEntryUI* entry = MakeFontEntry(face, size, bold, underline, italic);
   if (entry == nullptr) return nullptr;
-  if (paintDC_) MeasureFont(entry);
+  // Measured at its first use (GetFontInfo): realising a face is costly, and a skin declares
+  // fonts that its first page never shows.
   HFONT font = entry->font.get();
   wchar_t key[16];
   DecimalKey(id, key);
@@ -359,8 +360,7 @@ void CWindowManagerUI::SetDefaultFont(const wchar_t* face, int size, bool bold, 
   TFontEntryUI& target = shared ? ProcessTables().shared.defaultFont : resources_.defaultFont;
   target = std::move(*entry);
   delete entry;
-  target.metrics = TEXTMETRICW{};
-  if (paintDC_) MeasureFont(&target);
+  target.metrics = TEXTMETRICW{};  // measured at its first use, as every font
 }
 
 HFONT CWindowManagerUI::GetFont(int id) {

@@ -225,6 +225,12 @@ void CWindowShadow::UpdateIfVisible() {
   if ((status_ & kVisible) != 0) Update(parent_);
 }
 
+void CWindowShadow::UpdateIfPending(HWND parent) {
+  if (!updatePending_) return;
+  updatePending_ = false;
+  Update(parent);
+}
+
 bool CWindowShadow::SetSize(int size) {
   if (size < -20 || size > 20) return false;
   size_ = static_cast<signed char>(size);
@@ -296,7 +302,14 @@ LRESULT CALLBACK CWindowShadow::ParentProc(HWND window, UINT message, WPARAM wPa
     RemovePair(pair);
     self->parent_ = nullptr;
   }
-  return ::CallWindowProcW(previous, window, message, wParam, lParam);
+  const LRESULT result = ::CallWindowProcW(previous, window, message, wParam, lParam);
+  // The pending repaint follows the parent's own paint, so that a window that has just been
+  // shown shows its content first and its shadow right after. The pair is looked up again: the
+  // paint may have ended the shadow.
+  if (message == WM_PAINT) {
+    if (TShadowPairUI* painted = FindPair(window)) painted->shadow->UpdateIfPending(window);
+  }
+  return result;
 }
 
 void CWindowShadow::OnParentMessage(HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -337,13 +350,9 @@ void CWindowShadow::OnParentMessage(HWND parent, UINT message, WPARAM wParam, LP
       break;
     case WM_ACTIVATE:
     case WM_EXITSIZEMOVE:
-      UpdateIfVisible();
-      break;
-    case WM_PAINT:
-      if (updatePending_) {
-        Update(parent);
-        updatePending_ = false;
-      }
+      // A window shown for the first time is activated before its first paint; the shadow has
+      // nothing on the screen yet, and the repaint pending for that paint draws it once.
+      if (!updatePending_ || lastPixels_ != nullptr) UpdateIfVisible();
       break;
     case WM_SHOWWINDOW:
       if ((status_ & kEnabled) == 0) break;

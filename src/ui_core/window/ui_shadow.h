@@ -83,6 +83,7 @@ private:
   void OnParentMessage(HWND parent, UINT message, WPARAM wParam, LPARAM lParam);
   void Update(HWND parent);
   void UpdateIfVisible();
+  void UpdateIfPending(HWND parent);
   void MakeShadow(uint32_t* pixels, HWND parent, const RECT& parentRect);
   // Top-left corner of the shadow for a parent window rectangle (screen coordinates).
   POINT ShadowOrigin(const RECT& parentRect) const;

@@ -88,6 +88,13 @@ StartUp RunStartUp(const wchar_t* answer) {
   App::CMainWnd window;
   EXPECT_NE(window.Create(nullptr, L"Brisolan", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0), nullptr);
   if (window.GetHWND() == nullptr) return result;
+  // A fresh installation proposes its folder once the first picture is painted.
+  ::UpdateWindow(window.GetHWND());
+  MSG afterPaint;
+  while (PeekMessageW(&afterPaint, window.GetHWND(), App::kMsgAfterFirstPaint,
+                      App::kMsgAfterFirstPaint, PM_REMOVE)) {
+    ::DispatchMessageW(&afterPaint);
+  }
   if (auto* edit = window.GetManager().FindControl(L"installDirEdit")) {
     result.folderShown = edit->GetText().GetData();
   }
