@@ -42,8 +42,11 @@ endif()
 # (-fdeclone-ctor-dtor, "internal compiler error: in binds_to_current_def_p"): none are made.
 add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-flto> $<$<COMPILE_LANGUAGE:C,CXX>:-ffat-lto-objects>
                     $<$<COMPILE_LANGUAGE:C,CXX>:-fno-declone-ctor-dtor>)
-add_link_options(-fno-lto)
+# A -fno-lto anywhere on a link line wins over a later -flto, so a program that is optimised at
+# link time does not get it at all.
+add_link_options($<$<NOT:$<BOOL:$<TARGET_PROPERTY:TESSMARK_LINK_TIME_OPTIMISED>>>:-fno-lto>)
 function(tessmark_link_time_optimisation target)
+  set_target_properties(${target} PROPERTIES TESSMARK_LINK_TIME_OPTIMISED ON)
   # Four jobs at most: the machine is shared with other builds.
   target_link_options(${target} PRIVATE -flto=4 -fno-declone-ctor-dtor)
 endfunction()
