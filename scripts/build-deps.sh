@@ -43,6 +43,18 @@ fetch_source() {
 
 toolchain_file() { echo "$ROOT/cmake/toolchain-$1.cmake"; }
 
+# The libraries go into a program that every user downloads first: each function and datum in a
+# section of its own, so that the program's link keeps only what it reaches. On i686 (DWARF-2
+# unwinding) the tables for asynchronous unwinding go too: a C library never unwinds, and in C++
+# the compiler still emits them wherever an exception can pass. x86_64 keeps them; its SEH
+# unwinding needs them for every function. curl and jsoncpp are also compiled for size
+# (MinSizeRel); the LZMA decoder stays at -O2, as it unpacks the skin before the first picture.
+section_flags() {
+  local flags="-ffunction-sections -fdata-sections"
+  [ "$1" != i686-w64-mingw32 ] || flags+=" -fno-asynchronous-unwind-tables"
+  echo "$flags"
+}
+
 # Runs one step of a dependency build with its output in a log; when it fails, says which step
 # failed and shows the end of its log.
 step() {
@@ -54,10 +66,15 @@ step() {
   fi
 }
 
+# libcurl for the downloaders: HTTP (ranges, redirects, resume, Basic authentication, proxies from
+# the environment) and file://, nothing else. What the downloaders never ask for is left out:
+# cookies, Digest, DNS over HTTPS, the option table, MIME posts, .netrc, date parsing (only for
+# time conditions and cookies), the built-in progress meter (they install their own callback).
+# The error texts stay: the log shows them.
 build_curl() {
   local t=$1 src=$2 out=$3
   step "configure curl for $t" "$out/configure.log" cmake -S "$src" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$out" \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_INSTALL_PREFIX="$out" -DCMAKE_C_FLAGS="$(section_flags "$t")" \
     -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
     -DCURL_USE_OPENSSL=OFF -DCURL_USE_SCHANNEL=OFF -DCURL_USE_MBEDTLS=OFF -DCURL_USE_WOLFSSL=OFF \
     -DCURL_USE_BEARSSL=OFF -DCURL_USE_NSS=OFF -DCURL_USE_GSSAPI=OFF -DCURL_USE_LIBSSH2=OFF \
@@ -69,15 +86,27 @@ build_curl() {
     -DCURL_DISABLE_RTSP=ON -DCURL_DISABLE_MQTT=ON -DCURL_DISABLE_SMB=ON \
     -DCURL_DISABLE_FILE=OFF -DCURL_DISABLE_HTTP=OFF -DCURL_DISABLE_ALTSVC=ON -DCURL_DISABLE_HSTS=ON \
     -DCURL_DISABLE_NTLM=ON -DCURL_DISABLE_KERBEROS_AUTH=ON -DCURL_DISABLE_NEGOTIATE_AUTH=ON \
+    -DCURL_DISABLE_COOKIES=ON -DCURL_DISABLE_CRYPTO_AUTH=ON -DCURL_DISABLE_DOH=ON \
+    -DCURL_DISABLE_GETOPTIONS=ON -DCURL_DISABLE_MIME=ON -DCURL_DISABLE_NETRC=ON \
+    -DCURL_DISABLE_PARSEDATE=ON -DCURL_DISABLE_PROGRESS_METER=ON -DCURL_DISABLE_SHUFFLE_DNS=ON \
+    -DCURL_DISABLE_SOCKETPAIR=ON \
     -DCURL_CA_PATH=none -DCURL_CA_BUNDLE=none
   step "build curl for $t" "$out/build.log" cmake --build "$out/build" -j "$JOBS"
   step "install curl for $t" "$out/install.log" cmake --install "$out/build"
 }
 
+# jsoncpp's reader and value sources include <iostream> but use none of its objects; in GCC 12 the
+# include alone gives each a static initializer for the standard streams, which pulls cin, cout,
+# their file buffers and the wide ones (about 90 KB) into every program. Defining the header's
+# guard makes that include empty; <istream> and <sstream> come in as before, and a use of cout
+# would not compile instead of going unnoticed. Its objects also carry their intermediate code for
+# the installer's link-time optimisation (see cmake/ProjectOptions.cmake: the other programs link
+# their machine code), which drops the parts of the library that the installer never calls.
 build_jsoncpp() {
   local t=$1 src=$2 out=$3
   step "configure jsoncpp for $t" "$out/configure.log" cmake -S "$src" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$out" \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_INSTALL_PREFIX="$out" \
+    -DCMAKE_CXX_FLAGS="$(section_flags "$t") -flto -ffat-lto-objects -fno-declone-ctor-dtor -D_GLIBCXX_IOSTREAM" \
     -DBUILD_SHARED_LIBS=OFF -DBUILD_STATIC_LIBS=ON -DBUILD_OBJECT_LIBS=OFF \
     -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF \
     -DJSONCPP_WITH_CMAKE_PACKAGE=OFF
@@ -101,7 +130,7 @@ build_c_files() {
   local objs=() f o
   for f in "$@"; do
     o="$out/obj/$(basename "${f%.c}").o"
-    step "compile $(basename "$f") for $t" "$out/compile.log" "$t-gcc-posix" -O2 -DNDEBUG $CFLAGS_EXTRA -c "$f" -o "$o"
+    step "compile $(basename "$f") for $t" "$out/compile.log" "$t-gcc-posix" -O2 $(section_flags "$t") -DNDEBUG $CFLAGS_EXTRA -c "$f" -o "$o"
     objs+=("$o")
   done
   rm -f "$out/lib/$lib"

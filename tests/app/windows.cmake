@@ -22,7 +22,7 @@ endif()
 add_executable(tessmark_installer_broken_skin WIN32 ${PROJECT_SOURCE_DIR}/src/app/win_main.cpp)
 tessmark_target_options(tessmark_installer_broken_skin)
 tessmark_unicode_entry(tessmark_installer_broken_skin)
-target_link_libraries(tessmark_installer_broken_skin PRIVATE tessmark_app)
+target_link_libraries(tessmark_installer_broken_skin PRIVATE tessmark_app tessmark_terminate_handler)
 tessmark_add_installer_resources(tessmark_installer_broken_skin ${TESSMARK_SKIN_ARCHIVE_WITHOUT_MAIN})
 
 # Runs the real programs and reads the screen, so it runs alone.

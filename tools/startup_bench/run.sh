@@ -1,21 +1,40 @@
 #!/usr/bin/env bash
 # Prints the installer's start-up figures under Wine (start to first painted start page against a
-# bare window, working set) and the size of the stripped i686 executable.
+# bare window, working set), then the size of the stripped programs of both builds and what each
+# part of the stripped i686 program costs (from the link map that the build writes next to it).
 #   tools/startup_bench/run.sh [rounds]
+#   tools/startup_bench/run.sh --size      (the sizes only, without Wine)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 x64=build/x86_64-w64-mingw32
 i686=build/i686-w64-mingw32
+
+print_sizes() {
+  local dir triplet tmp
+  tmp=$(mktemp -d)
+  for dir in "$i686" "$x64"; do
+    [ -f "$dir/src/app/tessmark_installer.exe" ] || continue
+    triplet=$(basename "$dir")
+    "$triplet-strip" -o "$tmp/$triplet.exe" "$dir/src/app/tessmark_installer.exe"
+    echo "stripped ${triplet%%-*} tessmark_installer.exe: $(stat -c %s "$tmp/$triplet.exe") bytes"
+  done
+  if [ -f "$i686/src/app/tessmark_installer.map" ] && [ -f "$tmp/i686-w64-mingw32.exe" ]; then
+    echo "what the stripped i686 program's bytes are (file sections; headers and alignment aside):"
+    python3 tools/startup_bench/size_table.py "$i686/src/app/tessmark_installer.map" "$tmp/i686-w64-mingw32.exe"
+  fi
+  rm -rf "$tmp"
+}
+
+if [ "${1:-}" = "--size" ]; then
+  print_sizes
+  exit 0
+fi
+
 source scripts/wine-session.sh
 # Timed from a fresh machine's start page: an earlier installation (of the demo run, say) would
 # show its box instead.
 "$TESSMARK_WINE" reg delete 'HKCU\Software\ZorViSoft\Tessmark' /f >/dev/null 2>&1 || true
 "$TESSMARK_WINE" "$x64/tools/startup_bench/startup_bench.exe" "$x64/src/app/tessmark_installer.exe" \
   "$x64/tools/startup_bench/startup_bare_window.exe" "${1:-7}"
-if [ -f "$i686/src/app/tessmark_installer.exe" ]; then
-  tmp=$(mktemp)
-  i686-w64-mingw32-strip -o "$tmp" "$i686/src/app/tessmark_installer.exe"
-  echo "stripped i686 tessmark_installer.exe: $(stat -c %s "$tmp") bytes"
-  rm -f "$tmp"
-fi
+print_sizes
