@@ -17,11 +17,11 @@ cat > build/CTestTestfile.cmake <<'LIST'
 subdirs("x86_64-w64-mingw32" "i686-w64-mingw32")
 LIST
 cd build
-if ! tessmark_runs_32bit && [ "${TESSMARK_I686_MACHINE:-1}" != 0 ]; then
-  # The kernel runs no 32-bit code: the i686 tests run inside an emulated machine whose kernel
-  # does (scripts/i686-machine), which starts (and, the first time, is made) while the x86_64
-  # tests run. Its Wine session is its own, so the two sets run one after the other.
-  # TESSMARK_I686_MACHINE=0 leaves the machine out: the i686 tests are then listed as not run.
+if ! tessmark_runs_32bit && [ "${TESSMARK_I686_MACHINE:-0}" = 1 ]; then
+  # The kernel runs no 32-bit code: with TESSMARK_I686_MACHINE=1 the i686 tests run inside an
+  # emulated machine whose kernel does (scripts/i686-machine), which starts (and, the first
+  # time, is made) while the x86_64 tests run. Its Wine session is its own, so the two sets run
+  # one after the other. Without it they are listed as not run.
   machine="$root/scripts/i686-machine/boot.sh"
   # CI runs alone on its machine: by then the x86_64 tests are done and the processors are free.
   if [ "${CI:-}" = true ]; then

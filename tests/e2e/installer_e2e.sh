@@ -18,8 +18,8 @@ source "$here/drive.sh"
 case "$build" in
   *i686*)
     # The installer that users get. Where the kernel runs no 32-bit code, the suite runs inside
-    # the emulated machine of scripts/i686-machine, when one was started (scripts/test.sh starts
-    # it there).
+    # the emulated machine of scripts/i686-machine, when one was started (TESSMARK_I686_MACHINE=1
+    # scripts/test.sh does).
     if ! tessmark_runs_32bit; then
       if tessmark_i686_machine_started; then
         # Under emulation a window takes far longer to show than the 40 s a wait has natively.
