@@ -34,25 +34,41 @@ if [ -n "$want_i686" ] && ! tessmark_runs_32bit; then
   trap - ERR
   bash scripts/i686-machine/boot.sh --start
   trap 'bash scripts/i686-machine/boot.sh --stop' EXIT
-  # Its own display inside: the run there is headless.
+  # The run there is headless, on the machine's own display. It writes into the machine's own folder
+  # (see below); its screenshots then go where a run here puts them.
   status=0
-  bash scripts/i686-machine/run-in.sh env -u DISPLAY bash scripts/run.sh --i686 "$@" || status=$?
+  bash scripts/i686-machine/run-in.sh bash scripts/run.sh --i686 "$@" || status=$?
+  if [ -d build/i686-machine/run/run-screenshots ]; then
+    rm -rf build/run-screenshots
+    mv build/i686-machine/run/run-screenshots build/run-screenshots
+    echo "screenshots of each page: $root/build/run-screenshots"
+  fi
   exit $status
 fi
 
 headless=1
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then headless=""; fi
-
-source scripts/wine-session.sh   # starts Xvfb and openbox when there is no display
+if [ -n "${TESSMARK_IN_I686_MACHINE:-}" ]; then
+  # Inside the emulated machine its runner holds the Wine session (display, prefix, server) for
+  # every job: the run uses it, headless, and leaves it running.
+  tessmark_session_end() { :; }
+else
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then headless=""; fi
+  source scripts/wine-session.sh   # starts Xvfb and openbox when there is no display
+fi
 source tests/e2e/drive.sh
 bin="$root/build/x86_64-w64-mingw32"
+# What the run writes. Inside the emulated machine the clone is mounted through its page cache,
+# which does not see a folder removed and made again under the same name: there the run writes
+# into the machine's own folder, which is mounted without it.
+out="$root/build"
+[ -n "${TESSMARK_IN_I686_MACHINE:-}" ] && out="$root/build/i686-machine/run"
 installer="$root/build/$arch-w64-mingw32/src/app/tessmark_installer.exe"
 echo "installer: $installer"
 
 # The demo package: the fake package installer (it prints the installer protocol and installs
 # nothing), padded past 1 MiB as the download service's packages are, served under its digest.
 # The server paces the body at 512 KiB/s so that the download shows its progress.
-demo="$root/build/demo"
+demo="$out/demo"
 rm -rf "$demo"; mkdir -p "$demo/packages"
 cp "$bin/tests/engine/fake_installer.exe" "$demo/packages/BrisolanSetup.exe"
 truncate -s 1572864 "$demo/packages/BrisolanSetup.exe"
@@ -84,7 +100,7 @@ if [ -z "$headless" ]; then
   echo "the installer runs on $DISPLAY; close it to end"
   e2e_wait --limit 86400 _e2e_exists "$E2E_LOG.rc"
 else
-  shots="$root/build/run-screenshots"
+  shots="$out/run-screenshots"
   rm -rf "$shots"; mkdir -p "$shots"
   main=$(e2e_wait_settled_window "$E2E_MAIN_TITLE")
   e2e_wait_page "$main" start
@@ -110,5 +126,5 @@ sed 's/^/  /' "$demo/requests.log"
 # The installer's own log (Wine writes its debugger output with escapes): where it installed.
 grep -a 'OutputDebugStringA' "$E2E_LOG" | grep -aoE 'installation begins into .*' \
   | sed 's/\\r\\n"$//; s/\\\\/\\/g; s/^/  /' || true
-if [ -n "$headless" ]; then echo "screenshots of each page: $shots"; fi
+if [ -n "$headless" ] && [ -z "${TESSMARK_IN_I686_MACHINE:-}" ]; then echo "screenshots of each page: $shots"; fi
 exit "$E2E_RC"

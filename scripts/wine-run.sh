@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs one Windows program under Wine with the project's environment; exit code passes through.
 # Where the kernel runs no 32-bit code, a 32-bit program runs inside the emulated machine of
-# scripts/i686-machine when one was started (TESSMARK_I686_MACHINE=1 scripts/test.sh starts it), through this same script
-# there. A 32-bit program that cannot run here ends with 77, which CTest shows as "not run", with the
+# scripts/i686-machine when one was started (scripts/test.sh starts it there unless
+# TESSMARK_I686_MACHINE=0), through this same script there. A 32-bit program that cannot run here ends with 77, which CTest shows as "not run", with the
 # reason on its output: on a machine that runs no 32-bit code at all and has no such machine, and, where 32-bit programs
 # run only under an emulator (about a minute per process start), a test executable unless
 # TESSMARK_EMULATED_I686 asks for it (and one that starts many programs of its own,
@@ -17,7 +17,7 @@ case "$(od -An -tx1 -j"$(($(od -An -tu4 -j60 -N4 "$1" 2>/dev/null || echo 0) + 4
         exec bash "$here/i686-machine/run-in.sh" bash "$here/wine-run.sh" "$@"
       fi
       echo "not run: this machine cannot run 32-bit programs (${TESSMARK_NO_32BIT_REASON});" \
-           "TESSMARK_I686_MACHINE=1 scripts/test.sh runs them in an emulated machine (scripts/i686-machine)" >&2
+           "scripts/test.sh runs them in an emulated machine (scripts/i686-machine) unless TESSMARK_I686_MACHINE=0" >&2
       exit 77
     fi
     if tessmark_32bit_emulated && [ -n "${TESSMARK_TEST_DATA:-}" ]; then

@@ -18,8 +18,8 @@ source "$here/drive.sh"
 case "$build" in
   *i686*)
     # The installer that users get. Where the kernel runs no 32-bit code, the suite runs inside
-    # the emulated machine of scripts/i686-machine, when one was started (TESSMARK_I686_MACHINE=1
-    # scripts/test.sh does).
+    # the emulated machine of scripts/i686-machine, when one was started (scripts/test.sh starts
+    # it there).
     if ! tessmark_runs_32bit; then
       if tessmark_i686_machine_started; then
         # Under emulation a window takes far longer to show than the 40 s a wait has natively.
@@ -712,8 +712,10 @@ case_network_check_passes() {
 # the loopback, with a Wine prefix of its own (the prefix's server and its network driver must
 # see the same namespace). The check finds no connection to the internet and shows its box;
 # closing it either way (its close button, Alt+F4) leaves the start page, and a second click
-# checks again.
-offline_prefix="$build/../wineprefix-offline"
+# checks again. Inside the emulated machine the prefix is a copy of the machine's own, made when
+# it starts (TESSMARK_OFFLINE_WINEPREFIX): one made there from nothing takes a quarter of an hour,
+# and one made on the host has no 32-bit half.
+offline_prefix=${TESSMARK_OFFLINE_WINEPREFIX:-$build/../wineprefix-offline}
 offline_wine() {
   WINEPREFIX=$offline_prefix unshare -n -- sh -c 'ip link set lo up && exec "$@"' sh "$@"
 }
