@@ -8,6 +8,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/install-packages.sh
+source scripts/wine-env.sh
+if ! tessmark_runs_32bit && [ "${TESSMARK_I686_MACHINE:-1}" != 0 ]; then
+  # The emulated machine below needs its disk; made from nothing that takes about half an hour,
+  # so it is made (or found in the cache) beside the builds. The machine's start waits for it.
+  mkdir -p build
+  bash scripts/i686-machine/image.sh >build/i686-image.log 2>&1 &
+fi
 bash scripts/build-deps.sh >/dev/null
 bash scripts/build.sh x86_64 i686
 
@@ -19,8 +26,9 @@ LIST
 cd build
 if ! tessmark_runs_32bit && [ "${TESSMARK_I686_MACHINE:-1}" != 0 ]; then
   # The kernel runs no 32-bit code: the i686 tests run inside an emulated machine whose kernel
-  # does (scripts/i686-machine), which starts (and, the first time, is made) while the x86_64
-  # tests run. Its Wine session is its own, so the two sets run one after the other.
+  # does (scripts/i686-machine), which starts while the x86_64 tests run (once its disk, made
+  # beside the builds above, is there). Its Wine session is its own, so the two sets run one
+  # after the other.
   # TESSMARK_I686_MACHINE=0 leaves it out: the i686 tests are then listed as not run.
   machine="$root/scripts/i686-machine/boot.sh"
   # CI runs alone on its machine: by then the x86_64 tests are done and the processors are free.
