@@ -12,7 +12,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build make patch dpkg-dev pkg-config
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  mingw-w64-tools libz-mingw-w64-dev libstb-dev googletest
+  mingw-w64-tools libz-mingw-w64-dev libstb-dev zlib1g-dev googletest
   wine wine64 wine32:i386 xvfb xauth x11-utils
   openbox xdotool imagemagick x11-apps fonts-noto-cjk
   7zip zip unzip python3

@@ -1,11 +1,52 @@
 #include "canvas.h"
 
-#include <cstdio>
+#include <zlib.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace SkinPainter {
+unsigned char* DeflateSmallest(unsigned char* data, int length, int* outLength, int quality);
+}
+
+// stb's own deflate is quick and weak; the images ship inside the program, so every one is
+// deflated by zlib at its best instead (about half the bytes).
+#define STBIW_ZLIB_COMPRESS SkinPainter::DeflateSmallest
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
 namespace SkinPainter {
+
+// A zlib stream of `data`: the smallest of zlib's strategies at level 9, in memory from malloc
+// (stb_image_write frees it).
+unsigned char* DeflateSmallest(unsigned char* data, int length, int* outLength, int /*quality*/) {
+  unsigned char* best = nullptr;
+  uLongf bestLength = 0;
+  for (int strategy : {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_RLE}) {
+    z_stream z;
+    std::memset(&z, 0, sizeof(z));
+    if (deflateInit2(&z, 9, Z_DEFLATED, 15, 9, strategy) != Z_OK) continue;
+    const uLong bound = deflateBound(&z, static_cast<uLong>(length));
+    unsigned char* out = static_cast<unsigned char*>(std::malloc(bound));
+    z.next_in = data;
+    z.avail_in = static_cast<uInt>(length);
+    z.next_out = out;
+    z.avail_out = static_cast<uInt>(bound);
+    const bool done = out != nullptr && deflate(&z, Z_FINISH) == Z_STREAM_END;
+    deflateEnd(&z);
+    if (done && (best == nullptr || z.total_out < bestLength)) {
+      std::free(best);
+      best = out;
+      bestLength = z.total_out;
+    } else {
+      std::free(out);
+    }
+  }
+  if (best != nullptr) *outLength = static_cast<int>(bestLength);
+  return best;
+}
+
 namespace {
 
 constexpr float kPi = 3.14159265358979f;
@@ -131,9 +172,31 @@ std::vector<uint8_t> Canvas::Rgba8() const {
   return out;
 }
 
-bool Canvas::SavePng(const std::string& path) const {
+std::vector<uint8_t> Canvas::Png() const {
   const std::vector<uint8_t> rgba = Rgba8();
-  return stbi_write_png(path.c_str(), width_, height_, 4, rgba.data(), width_ * 4) != 0;
+  // The same row filter throughout suits one image better than another (flat fills, gradients,
+  // soft edges): each filter and stb's choice per row are tried, and the smallest file is kept.
+  std::vector<uint8_t> best;
+  for (int filter = -1; filter <= 4; ++filter) {
+    stbi_write_force_png_filter = filter;
+    int length = 0;
+    unsigned char* png = stbi_write_png_to_mem(rgba.data(), width_ * 4, width_, height_, 4, &length);
+    if (png != nullptr && (best.empty() || static_cast<size_t>(length) < best.size())) {
+      best.assign(png, png + length);
+    }
+    std::free(png);
+  }
+  stbi_write_force_png_filter = -1;
+  return best;
+}
+
+bool Canvas::SavePng(const std::string& path) const {
+  const std::vector<uint8_t> png = Png();
+  if (png.empty()) return false;
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
+  return std::fclose(f) == 0 && ok;
 }
 
 namespace {
@@ -177,6 +240,8 @@ std::vector<uint8_t> IconDib(const Canvas& c) {
 
 }  // namespace
 
+constexpr int kIconPngSize = 48;
+
 bool SaveIco(const std::string& path, const std::vector<const Canvas*>& images) {
   std::vector<uint8_t> header;
   std::vector<uint8_t> body;
@@ -185,7 +250,8 @@ bool SaveIco(const std::string& path, const std::vector<const Canvas*>& images) 
   PutLe16(&header, static_cast<unsigned>(images.size()));
   unsigned offset = 6 + 16 * static_cast<unsigned>(images.size());
   for (const Canvas* c : images) {
-    const std::vector<uint8_t> dib = IconDib(*c);
+    const std::vector<uint8_t> dib = c->Width() >= kIconPngSize ? c->Png() : IconDib(*c);
+    if (dib.empty()) return false;
     header.push_back(c->Width() >= 256 ? 0 : static_cast<uint8_t>(c->Width()));
     header.push_back(c->Height() >= 256 ? 0 : static_cast<uint8_t>(c->Height()));
     header.push_back(0);

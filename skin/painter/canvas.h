@@ -69,7 +69,8 @@ public:
   Color At(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
   // 8-bit RGBA rows, top row first.
   std::vector<uint8_t> Rgba8() const;
-  // Writes a PNG; false on failure.
+  // The image as a PNG file's bytes (empty on failure), and written to `path`.
+  std::vector<uint8_t> Png() const;
   bool SavePng(const std::string& path) const;
 
 private:
@@ -80,7 +81,9 @@ private:
   std::vector<Color> pixels_;
 };
 
-// Writes an icon file with one 32-bit image per canvas (each square, at most 256 pixels).
+// Writes an icon file with one 32-bit image per canvas (each square, at most 256 pixels): the
+// small ones as bitmaps, those of 48 pixels and more as PNG, which Windows reads since Vista and
+// which holds them in a tenth of the bytes.
 bool SaveIco(const std::string& path, const std::vector<const Canvas*>& images);
 
 }  // namespace SkinPainter

@@ -1,6 +1,6 @@
 // The skin that the installer carries: every layout builds, every name that the windows look up
 // is there with its class, the names that this skin leaves out stay out, and every image that a
-// layout names is in the archive.
+// layout names is in the archive; the program's icon loads in every size it carries.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app_ui_support.h"
+#include "base/unique_resource.h"
 #include "test_support.h"
 #include "ui_controls/installer/ui_option.h"
 #include "ui_core/layout/ui_tab_layout.h"
@@ -182,6 +183,33 @@ TEST(SkinLayouts, EveryImageThatALayoutNamesIsInTheArchive) {
     const std::string png = AppTest::ReadSkinItem(TestSupport::FromUtf8(name));
     ASSERT_GT(png.size(), 8u) << name;
     EXPECT_EQ(png.substr(1, 3), "PNG") << name;
+  }
+}
+
+// The icon the window and the shell show: each size loads as itself (the large ones are kept as
+// PNG in the file) and draws as a blue tile whose rounded corner lets the background through.
+TEST(SkinLayouts, TheProgramIconLoadsInEverySizeItCarries) {
+  for (int size : {16, 24, 32, 48, 64}) {
+    Utils::UniqueIcon icon(static_cast<HICON>(::LoadImageW(
+        ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(145), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    ASSERT_TRUE(icon) << size;
+    ICONINFO info{};
+    ASSERT_TRUE(::GetIconInfo(icon.get(), &info)) << size;
+    Utils::UniqueBitmap color(info.hbmColor);
+    Utils::UniqueBitmap mask(info.hbmMask);
+    BITMAP bitmap{};
+    ASSERT_TRUE(::GetObjectW(color.get(), sizeof(bitmap), &bitmap)) << size;
+    EXPECT_EQ(bitmap.bmWidth, size);
+    EXPECT_EQ(bitmap.bmHeight, size);
+
+    TestSupport::DibCanvas canvas(size, size, 0xFFFFFFFF);
+    ASSERT_TRUE(::DrawIconEx(canvas.dc(), 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL));
+    EXPECT_TRUE(TestSupport::ColorNear(canvas.Pixel(0, 0), 0xFFFFFFFF, 8))
+        << size << ": corner " << TestSupport::ColorText(canvas.Pixel(0, 0));
+    // Left of the mark, on the tile.
+    const uint32_t tile = canvas.Pixel(size * 15 / 100, size / 2);
+    EXPECT_GT(static_cast<int>(tile & 0xFF), static_cast<int>((tile >> 16) & 0xFF) + 60)
+        << size << ": tile " << TestSupport::ColorText(tile);
   }
 }
 
