@@ -2,9 +2,10 @@
 # Runs one Windows program under Wine with the project's environment; exit code passes through.
 # Where the kernel runs no 32-bit code, a 32-bit program runs inside the emulated machine of
 # scripts/i686-machine when one was started (scripts/test.sh starts it there unless
-# TESSMARK_I686_MACHINE=0), through this same script there. A 32-bit program that cannot run here ends with 77, which CTest shows as "not run", with the
-# reason on its output: on a machine that runs no 32-bit code at all and has no such machine, and, where 32-bit programs
-# run only under an emulator (about a minute per process start), a test executable unless
+# TESSMARK_I686_MACHINE=0), through this same script there. A 32-bit program that cannot run
+# here ends with 77, which CTest shows as "not run", with the reason on its output: on a machine
+# that runs no 32-bit code at all and has no such machine, and, where 32-bit programs run only
+# under an emulator (about a minute per process start), a test executable unless
 # TESSMARK_EMULATED_I686 asks for it (and one that starts many programs of its own,
 # TESSMARK_TEST_STARTS_PROCESSES, unless TESSMARK_EMULATED_PROCESS_TESTS asks for it too).
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
