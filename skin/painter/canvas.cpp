@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace SkinPainter {
 unsigned char* DeflateSmallest(unsigned char* data, int length, int* outLength, int quality);
@@ -24,8 +23,7 @@ unsigned char* DeflateSmallest(unsigned char* data, int length, int* outLength, 
   unsigned char* best = nullptr;
   uLongf bestLength = 0;
   for (int strategy : {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_RLE}) {
-    z_stream z;
-    std::memset(&z, 0, sizeof(z));
+    z_stream z{};
     if (deflateInit2(&z, 9, Z_DEFLATED, 15, 9, strategy) != Z_OK) continue;
     const uLong bound = deflateBound(&z, static_cast<uLong>(length));
     unsigned char* out = static_cast<unsigned char*>(std::malloc(bound));
@@ -172,6 +170,17 @@ std::vector<uint8_t> Canvas::Rgba8() const {
   return out;
 }
 
+namespace {
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace
+
 std::vector<uint8_t> Canvas::Png() const {
   const std::vector<uint8_t> rgba = Rgba8();
   // The same row filter throughout suits one image better than another (flat fills, gradients,
@@ -192,11 +201,7 @@ std::vector<uint8_t> Canvas::Png() const {
 
 bool Canvas::SavePng(const std::string& path) const {
   const std::vector<uint8_t> png = Png();
-  if (png.empty()) return false;
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
-  return std::fclose(f) == 0 && ok;
+  return !png.empty() && WriteFile(path, png);
 }
 
 namespace {
@@ -238,9 +243,10 @@ std::vector<uint8_t> IconDib(const Canvas& c) {
   return dib;
 }
 
-}  // namespace
-
+// From this size on an icon image is stored as PNG.
 constexpr int kIconPngSize = 48;
+
+}  // namespace
 
 bool SaveIco(const std::string& path, const std::vector<const Canvas*>& images) {
   std::vector<uint8_t> header;
@@ -263,11 +269,8 @@ bool SaveIco(const std::string& path, const std::vector<const Canvas*>& images) 
     offset += static_cast<unsigned>(dib.size());
     body.insert(body.end(), dib.begin(), dib.end());
   }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(header.data(), 1, header.size(), f) == header.size() &&
-                  std::fwrite(body.data(), 1, body.size(), f) == body.size();
-  return std::fclose(f) == 0 && ok;
+  header.insert(header.end(), body.begin(), body.end());
+  return WriteFile(path, header);
 }
 
 }  // namespace SkinPainter
