@@ -31,7 +31,10 @@ function(tessmark_add_test name)
   endif()
   # wine-run.sh answers 77 when this machine cannot run the program at all (a 32-bit program
   # where the system runs no 32-bit code): CTest shows the test as not run, with the reason.
-  set(environment "TESSMARK_TEST_DATA=${PROJECT_BINARY_DIR}/testdata;TESSMARK_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  # TESSMARK_TEST_TIMEOUT: in the emulated machine the test is ended, with its output, before
+  # CTest's time-out ends its waiter without either (scripts/i686-machine/run-in.sh).
+  set(environment "TESSMARK_TEST_DATA=${PROJECT_BINARY_DIR}/testdata;TESSMARK_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+                  "TESSMARK_TEST_TIMEOUT=${T_TIMEOUT}")
   if("starts_processes" IN_LIST T_LABELS)
     list(APPEND environment "TESSMARK_TEST_STARTS_PROCESSES=1")
   endif()

@@ -30,5 +30,14 @@ cmake --build "$dir" -j 4 ${targets[@]:+--target "${targets[@]}"}
 export TESSMARK_BUILD_ROOT="$dir"
 export WINEPREFIX="$dir/wineprefix"
 source "$root/scripts/wine-session.sh"
+# Where the kernel runs no 32-bit code the i686 tests run in the clone's emulated machine: the one
+# that runs already, or one started here for this call and stopped after it.
+if [ "$arch" = i686 ]; then
+  tessmark_i686_road
+  if [ "$TESSMARK_I686_ROAD" = machine ] && ! tessmark_i686_machine_started; then
+    trap 'bash "$root/scripts/i686-machine/boot.sh" --stop; tessmark_session_end' EXIT
+    bash "$root/scripts/i686-machine/boot.sh" --start
+  fi
+fi
 cd "$dir"
 ctest --output-on-failure "$@"

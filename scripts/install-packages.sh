@@ -8,6 +8,7 @@
 # xdotool for clicks and keys, ImageMagick for screenshots, and a CJK font for the skin's
 # Chinese texts.
 set -euo pipefail
+source "$(dirname "$0")/i686-road.sh"
 
 packages=(
   cmake ninja-build make patch dpkg-dev pkg-config
@@ -74,7 +75,8 @@ machine_packages=(qemu-system-x86 qemu-utils debootstrap e2fsprogs)
 install_machine_packages() {
   local p need=()
   [ -x /usr/lib/wine/wine ] || return 0
-  /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
+  tessmark_i686_road
+  [ "$TESSMARK_I686_ROAD" = machine ] || return 0
   for p in "${machine_packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
   done

@@ -22,18 +22,19 @@ if [ -z "${TESSMARK_IN_I686_MACHINE:-}" ]; then
 fi
 
 source scripts/wine-env.sh
+tessmark_i686_road
 # The installer that users get is the i686 build; it runs where this machine runs 32-bit code
 # natively, or inside the emulated machine with --i686. Elsewhere the x86_64 build shows the same
 # installer.
 arch=x86_64
-if [ -n "$want_i686" ] || { tessmark_runs_32bit && ! tessmark_32bit_emulated; }; then
+if [ -n "$want_i686" ] || [ "$TESSMARK_I686_ROAD" = native ]; then
   [ -n "${TESSMARK_IN_I686_MACHINE:-}" ] || bash scripts/build.sh i686
   arch=i686
 fi
-if [ -n "$want_i686" ] && ! tessmark_runs_32bit; then
+if [ -n "$want_i686" ] && { [ "$TESSMARK_I686_ROAD" = machine ] || [ "$TESSMARK_I686_ROAD" = none ]; }; then
   trap - ERR
-  bash scripts/i686-machine/boot.sh --start
   trap 'bash scripts/i686-machine/boot.sh --stop' EXIT
+  bash scripts/i686-machine/boot.sh --start
   # The run there is headless, on the machine's own display. It writes into the machine's own folder
   # (see below); its screenshots then go where a run here puts them.
   status=0

@@ -4,57 +4,94 @@
 # + Xvfb, in parallel, in one Wine prefix. CTest names say the target:
 # engine_download_tests.x86_64, engine_download_tests.i686.
 #   scripts/test.sh [ctest arguments...]      e.g. scripts/test.sh -R engine_  or  -L i686
+# Under CI=true every selected test must run: one that did not (it answered "not run") fails the
+# command, which names it (scripts/ctest-run.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/install-packages.sh
 source scripts/wine-env.sh
-if ! tessmark_runs_32bit && [ "${TESSMARK_I686_MACHINE:-1}" != 0 ]; then
-  # The emulated machine below needs its disk; made from nothing that takes about half an hour,
-  # so it is made (or found in the cache) beside the builds. The machine's start waits for it.
-  mkdir -p build
-  bash scripts/i686-machine/image.sh >build/i686-image.log 2>&1 &
+tessmark_i686_road
+machine="$root/scripts/i686-machine/boot.sh"
+ctest_required=(bash "$root/scripts/ctest-run.sh" --tests-required)
+ctest_run=(bash "$root/scripts/ctest-run.sh")
+# Without arguments every test is asked for: a call that selects none fails.
+[ $# -gt 0 ] || ctest_run=("${ctest_required[@]}")
+
+# Nothing of this command runs on after it: not the machine, not its disk's build, not the Wine
+# session (also after a failed build, Ctrl-C or a failed start).
+machine_used=""
+end_everything() {
+  [ -z "$machine_used" ] || bash "$machine" --stop || true
+  if declare -F tessmark_session_end >/dev/null; then tessmark_session_end; fi
+}
+trap end_everything EXIT
+
+# How many tests of LABEL the arguments select, from the build folders as they are (an empty
+# answer where they were never built).
+selected() {
+  [ -f build/CTestTestfile.cmake ] || return 0
+  (cd build && ctest -N -L "$1" "${@:2}" 2>/dev/null | sed -n 's/^Total Tests: //p')
+}
+
+if [ "$TESSMARK_I686_ROAD" = machine ] && [ "$(selected i686 "$@")" != 0 ]; then
+  # The kernel runs no 32-bit code: the i686 tests run inside an emulated machine whose kernel
+  # does (scripts/i686-machine). Its disk takes about half an hour from nothing, so it is made
+  # (or found in the cache) beside the builds; the machine's start takes its result.
+  machine_used=1
+  bash "$machine" --disk
 fi
 bash scripts/build-deps.sh >/dev/null
 bash scripts/build.sh x86_64 i686
 
 source scripts/wine-session.sh
+trap end_everything EXIT
 # One CTest run over both build folders.
 cat > build/CTestTestfile.cmake <<'LIST'
 subdirs("x86_64-w64-mingw32" "i686-w64-mingw32")
 LIST
 cd build
-if ! tessmark_runs_32bit && [ "${TESSMARK_I686_MACHINE:-1}" != 0 ]; then
-  # The kernel runs no 32-bit code: the i686 tests run inside an emulated machine whose kernel
-  # does (scripts/i686-machine), which starts while the x86_64 tests run (once its disk, made
-  # beside the builds above, is there). Its Wine session is its own, so the two sets run one
-  # after the other.
-  # TESSMARK_I686_MACHINE=0 leaves it out: the i686 tests are then listed as not run.
-  machine="$root/scripts/i686-machine/boot.sh"
-  # CI runs alone on its machine: by then the x86_64 tests are done and the processors are free.
-  if [ "${CI:-}" = true ]; then
-    export TESSMARK_I686_MACHINE_CPUS=${TESSMARK_I686_MACHINE_CPUS:-6}
-    export TESSMARK_I686_MACHINE_MEMORY=${TESSMARK_I686_MACHINE_MEMORY:-8G}
-  fi
-  bash "$machine" --start >"$root/build/i686-machine.log" 2>&1 &
-  trap 'bash "$machine" --stop; tessmark_session_end' EXIT
-  status=0
-  ctest -j "$(nproc)" --output-on-failure --timeout 1800 -L x86_64 "$@" || status=$?
-  # Every i686 test runs there by default (about 20 minutes with 6 processors);
-  # TESSMARK_I686_TESTS=core runs only the end-to-end suite and the engine's and the installer's
-  # own test executables.
-  selection=()
-  [ "${TESSMARK_I686_TESTS:-all}" = core ] && selection=(-R '^(installer_e2e|engine_.*|app_.*)[.]i686$')
-  ctest -j "${TESSMARK_I686_MACHINE_CPUS:-4}" --output-on-failure --timeout 3600 -L i686 \
-    "${selection[@]}" "$@" || status=$?
-  exit $status
-fi
-if tessmark_32bit_emulated; then
-  # 32-bit programs run under an emulator here, which takes every processor it is given: the
-  # x86_64 tests run first, on their own, then the i686 ones.
-  status=0
-  ctest -j "$(nproc)" --output-on-failure --timeout 1800 -L x86_64 "$@" || status=$?
-  ctest -j "$(nproc)" --output-on-failure --timeout 1800 -L i686 "$@" || status=$?
-  exit $status
-fi
-ctest -j "$(nproc)" --output-on-failure --timeout 1800 "$@"
+
+case "$TESSMARK_I686_ROAD" in
+  native)
+    "${ctest_run[@]}" -j "$(nproc)" --output-on-failure --timeout 1800 "$@"
+    ;;
+  machine | none)
+    # The emulated machine's Wine session is its own, so the two sets run one after the other:
+    # the machine starts while the x86_64 tests run. TESSMARK_I686_MACHINE=0 leaves it out: the
+    # i686 tests are then listed as not run, with the reason.
+    status=0
+    asked_i686=$(selected i686 "$@")
+    if [ "$TESSMARK_I686_ROAD" = machine ] && [ "$asked_i686" != 0 ]; then
+      machine_used=1
+      # CI runs alone on its machine: by then the x86_64 tests are done and the processors free.
+      if [ "${CI:-}" = true ]; then
+        export TESSMARK_I686_MACHINE_CPUS=${TESSMARK_I686_MACHINE_CPUS:-6}
+        export TESSMARK_I686_MACHINE_MEMORY=${TESSMARK_I686_MACHINE_MEMORY:-8G}
+      fi
+      # Marked as started before this returns: the i686 tests below wait for it.
+      bash "$machine" --start
+    fi
+    if [ $# -eq 0 ] || [ "$(selected x86_64 "$@")" != 0 ]; then
+      "${ctest_run[@]}" -j "$(nproc)" --output-on-failure --timeout 1800 -L x86_64 "$@" || status=$?
+    fi
+    if [ $# -eq 0 ] || [ "$asked_i686" != 0 ]; then
+      # Every i686 test runs there by default (about 20 minutes with 6 processors);
+      # TESSMARK_I686_TESTS=core runs only the end-to-end suite and the engine's and the
+      # installer's own test executables.
+      selection=()
+      [ "${TESSMARK_I686_TESTS:-all}" = core ] && selection=(-R '^(installer_e2e|engine_.*|app_.*)[.]i686$')
+      "${ctest_required[@]}" -j "${TESSMARK_I686_MACHINE_CPUS:-4}" --output-on-failure \
+        --timeout 3600 -L i686 "${selection[@]}" "$@" || status=$?
+    fi
+    exit $status
+    ;;
+  emulator)
+    # 32-bit programs run under QEMU's user-mode emulator here, which takes every processor it
+    # is given: the x86_64 tests run first, on their own, then the i686 ones.
+    status=0
+    "${ctest_run[@]}" -j "$(nproc)" --output-on-failure --timeout 1800 -L x86_64 "$@" || status=$?
+    "${ctest_run[@]}" -j "$(nproc)" --output-on-failure --timeout 1800 -L i686 "$@" || status=$?
+    exit $status
+    ;;
+esac

@@ -1,39 +1,40 @@
 #!/usr/bin/env bash
 # Runs one Windows program under Wine with the project's environment; exit code passes through.
-# Where the kernel runs no 32-bit code, a 32-bit program runs inside the emulated machine of
-# scripts/i686-machine when one was started (scripts/test.sh starts it there unless
-# TESSMARK_I686_MACHINE=0), through this same script there. A 32-bit program that cannot run
-# here ends with 77, which CTest shows as "not run", with the reason on its output: on a machine
-# that runs no 32-bit code at all and has no such machine, and, where 32-bit programs run only
-# under an emulator (about a minute per process start), a test executable unless
-# TESSMARK_EMULATED_I686 asks for it (and one that starts many programs of its own,
-# TESSMARK_TEST_STARTS_PROCESSES, unless TESSMARK_EMULATED_PROCESS_TESTS asks for it too).
+# A 32-bit program runs as scripts/i686-road.sh says this machine runs them: here where the
+# kernel runs them; where it does not, inside the emulated machine of scripts/i686-machine when
+# one was started (scripts/test.sh starts it unless TESSMARK_I686_MACHINE=0), through this same
+# script there; under QEMU's user-mode emulator where TESSMARK_EMULATED_I686 asks for that (about
+# a minute per process start), but for a test that starts many programs of its own
+# (TESSMARK_TEST_STARTS_PROCESSES) unless TESSMARK_EMULATED_PROCESS_TESTS asks for it too. A
+# 32-bit program that cannot run ends with 77, which CTest shows as "not run", with the reason on
+# its output.
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 case "$(od -An -tx1 -j"$(($(od -An -tu4 -j60 -N4 "$1" 2>/dev/null || echo 0) + 4))" -N2 "$1" 2>/dev/null | tr -d ' \n')" in
   4c01)  # IMAGE_FILE_MACHINE_I386
-    if ! tessmark_runs_32bit; then
-      if tessmark_i686_machine_started; then
-        # The emulated machine runs it, through this same script inside.
-        here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-        exec bash "$here/i686-machine/run-in.sh" bash "$here/wine-run.sh" "$@"
-      fi
-      echo "not run: this machine cannot run 32-bit programs (${TESSMARK_NO_32BIT_REASON});" \
-           "scripts/test.sh runs them in an emulated machine (scripts/i686-machine) unless TESSMARK_I686_MACHINE=0" >&2
-      exit 77
-    fi
-    if tessmark_32bit_emulated && [ -n "${TESSMARK_TEST_DATA:-}" ]; then
-      # A test executable (CTest gives each one TESSMARK_TEST_DATA).
-      if [ -z "${TESSMARK_EMULATED_I686:-}" ]; then
-        echo "not run: 32-bit programs run only under an emulator here (the kernel runs none);" \
-             "TESSMARK_EMULATED_I686=1 runs the i686 tests under it all the same" >&2
-        exit 77
-      fi
-      if [ -n "${TESSMARK_TEST_STARTS_PROCESSES:-}" ] && [ -z "${TESSMARK_EMULATED_PROCESS_TESTS:-}" ]; then
-        echo "not run: this test starts many 32-bit programs, each about a minute under the emulator;" \
-             "TESSMARK_EMULATED_PROCESS_TESTS=1 runs it all the same (for hours)" >&2
-        exit 77
-      fi
-    fi
+    tessmark_i686_road
+    case "$TESSMARK_I686_ROAD" in
+      machine)
+        if tessmark_i686_machine_started; then
+          # The emulated machine runs it, through this same script inside.
+          here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+          exec bash "$here/i686-machine/run-in.sh" bash "$here/wine-run.sh" "$@"
+        fi
+        echo "not run: this machine cannot run 32-bit programs (${TESSMARK_NO_32BIT_REASON})" \
+             "and its emulated machine was not started (scripts/i686-machine/boot.sh --start; scripts/test.sh starts it)" >&2
+        exit 77 ;;
+      none)
+        echo "not run: this machine cannot run 32-bit programs (${TESSMARK_NO_32BIT_REASON})" \
+             "and TESSMARK_I686_MACHINE=0 leaves the emulated machine out" >&2
+        exit 77 ;;
+      emulator)
+        if [ -n "${TESSMARK_TEST_DATA:-}" ] && [ -n "${TESSMARK_TEST_STARTS_PROCESSES:-}" ] &&
+           [ -z "${TESSMARK_EMULATED_PROCESS_TESTS:-}" ]; then
+          # A test executable (CTest gives each one TESSMARK_TEST_DATA) that starts many programs.
+          echo "not run: this test starts many 32-bit programs, each about a minute under the emulator;" \
+               "TESSMARK_EMULATED_PROCESS_TESTS=1 runs it all the same (for hours)" >&2
+          exit 77
+        fi ;;
+    esac
     ;;
 esac
 if [ -z "${TESSMARK_TEST_DATA:-}" ]; then

@@ -2,48 +2,11 @@
 # Runs inside the emulated machine (started by its init, tessmark-init): one Wine session for the
 # whole run, made by the project's own scripts/wine-session.sh (its Xvfb + openbox, the Wine prefix
 # baked into the disk, one wineserver), then the jobs that scripts/i686-machine/run-in.sh leaves in
-# build/i686-machine/jobs of the shared clone, several at once, each in its own process group.
-# A job folder holds "command" (a bash script); the runner writes "out" (its output) and, once it
-# ended, "rc" (its exit code). A "cancel" file in the folder ends the job; "stop" beside the jobs
-# ends the runner.
-#   guest-runner.sh CLONE MODE     MODE: run, or bake (the disk's first start, see image.sh)
+# build/i686-machine/jobs of the shared clone (guest-jobs.sh: the jobs' protocol), until "stop"
+# appears beside the jobs.
+#   guest-runner.sh CLONE
 set -uo pipefail
-root=$1
-mode=${2:-run}
-state="$root/build/i686-machine"
-export HOME=/root
-export WINEPREFIX=/root/wineprefix
-export TERM=dumb
-# The project's scripts skip what needs the host (packages, builds) inside.
-export TESSMARK_IN_I686_MACHINE=1
-cd "$root" || exit 1
-uptime_s() { cut -d' ' -f1 /proc/uptime; }
-
-if [ "$mode" = bake ]; then
-  echo "tessmark-bake: setting up the i386 packages ($(uptime_s) s)"
-  DEBIAN_FRONTEND=noninteractive dpkg --configure -a || exit 1
-  dpkg-query -W -f='${Status}\n' wine32:i386 | grep -q 'install ok installed' || exit 1
-  echo "tessmark-bake: making the Wine prefix ($(uptime_s) s)"
-  started=$(uptime_s)
-  # A prefix left by a start that failed is made again.
-  rm -rf "$WINEPREFIX"
-  # What the prefix's making shows, for a start that hangs: the display, now and then.
-  mkdir -p "$state"
-  ( while sleep 60; do
-      [ -n "$(ls /tmp/.X11-unix 2>/dev/null)" ] || continue
-      DISPLAY=":$(ls /tmp/.X11-unix | head -n 1 | tr -d X)" import -silent -window root "$state/bake-screen.png" 2>/dev/null
-    done ) &
-  # Both Wine loaders must run programs here: a 64-bit and a 32-bit command prompt answer.
-  bash -c 'source scripts/wine-session.sh &&
-    "$TESSMARK_WINE" cmd /c echo tessmark-64-ok &&
-    "$TESSMARK_WINE" "C:\windows\syswow64\cmd.exe" /c echo tessmark-32-ok' </dev/null >/tmp/bake.out 2>&1
-  cat /tmp/bake.out
-  grep -q tessmark-64-ok /tmp/bake.out && grep -q tessmark-32-ok /tmp/bake.out || exit 1
-  echo "tessmark-bake: Wine prefix made in $(awk -v a="$started" -v b="$(uptime_s)" 'BEGIN { print b - a }') s"
-  /usr/lib/wine/wine --version
-  echo "tessmark-bake: done ($(uptime_s) s)"
-  exit 0
-fi
+source "$(dirname "$0")/guest-env.sh" "$1"
 
 # 32-bit Wine reads a program's sections into memory with one read each; on the share as init
 # mounts it (no page cache) those reads left the end of a large program's code as zeros, and it
@@ -78,25 +41,5 @@ source scripts/wine-session.sh </dev/null
 echo "tessmark-runner: ready on $DISPLAY ($(uptime_s) s)"
 uptime_s >"$state/ready"
 
-declare -A running=()
-while [ ! -e "$state/stop" ]; do
-  for job in "$state"/jobs/*.job; do
-    [ -f "$job/command" ] || continue
-    if [ -z "${running[$job]:-}" ]; then
-      (
-        setsid bash "$job/command" >"$job/out" 2>&1 </dev/null &
-        echo $! >"$job/pid"
-        wait $!
-        echo $? >"$job/rc.tmp"
-        mv "$job/rc.tmp" "$job/rc"
-      ) &
-      running[$job]=1
-    elif [ -e "$job/cancel" ] && [ ! -e "$job/rc" ] && [ -s "$job/pid" ]; then
-      kill -TERM -- "-$(cat "$job/pid")" 2>/dev/null || true
-      rm -f "$job/cancel"
-    fi
-  done
-  for job in "${!running[@]}"; do [ -d "$job" ] || unset "running[$job]"; done
-  sleep 0.2
-done
+bash "$root/scripts/i686-machine/guest-jobs.sh" "$state"
 echo "tessmark-runner: stopping ($(uptime_s) s)"

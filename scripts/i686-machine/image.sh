@@ -3,9 +3,10 @@
 # (debootstrap, then apt in a chroot) with the i386 architecture added, Debian's kernel (its IA-32
 # emulation runs 32-bit code), 64- and 32-bit Wine in one 64-bit prefix, and what the test scripts
 # call (Xvfb, openbox, xdotool, ImageMagick, the CJK font). The disk is cached outside the clone,
-# like the other dependencies, under a name that carries a hash of its recipe: this script and the
-# machine's first program (guest-init.sh). A second run only checks that the entry is there.
-#   scripts/i686-machine/image.sh    -> prints the cache entry's folder on its last line
+# like the other dependencies, under a name that carries a hash of its recipe: every file that
+# shapes the disk (see "recipe" below). A second run only checks that the entry is there.
+#   scripts/i686-machine/image.sh          -> prints the cache entry's folder on its last line
+#   scripts/i686-machine/image.sh --key    -> prints the recipe's hash only
 # The entry: disk.raw (ext4, the root file system), vmlinuz, initrd.img.
 # The Wine prefix is made once inside the machine (scripts/i686-machine/boot.sh --bake), so that a
 # run does not pay for wineboot under emulation.
@@ -13,7 +14,19 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 cache=${TESSMARK_DEPS_CACHE:-/var/cache/tessmark-deps}
-recipe=$(cat "$0" "$here/guest-init.sh" | sha1sum | cut -c1-8)
+# What shapes the disk: this script; the machine's first program, baked in (guest-init.sh); what
+# its first start runs (guest-bake.sh with guest-env.sh, and the Wine session that makes the
+# prefix); the machine that start runs in (machine.sh: QEMU's arguments, the kernel's command
+# line). A change to any of them must not reuse a disk made before it.
+recipe_files=(
+  "$here/image.sh" "$here/guest-init.sh" "$here/guest-bake.sh" "$here/guest-env.sh" "$here/machine.sh"
+  "$root/scripts/wine-session.sh" "$root/scripts/wine-env.sh" "$root/scripts/i686-road.sh"
+)
+recipe=$(cat "${recipe_files[@]}" | sha1sum | cut -c1-8)
+if [ "${1:-}" = --key ]; then
+  echo "$recipe"
+  exit 0
+fi
 entry="$cache/i686-machine-bookworm-$recipe"
 log() { echo "[i686-machine] $*" >&2; }
 
@@ -54,6 +67,8 @@ unmount_all() {
   mounted=()
 }
 trap unmount_all EXIT
+# Ended by boot.sh --stop: the chroot's mounts go first (the EXIT trap).
+trap 'exit 143' TERM INT HUP
 bind() { mkdir -p "$tree$1"; mount --bind "$1" "$tree$1"; mounted+=("$tree$1"); }
 
 step() {
@@ -66,8 +81,19 @@ step() {
   fi
 }
 
+# Removes what an earlier build left: first any mount it left under the tree (a build ended hard
+# never ran its trap), so that the removal never reaches into the host's /proc, /sys or /dev.
+remove_work() {
+  local m
+  [ -e "$work" ] || return 0
+  for m in $(awk -v t="$tree" 'index($2, t) == 1 { print $2 }' /proc/self/mounts | sort -r); do
+    umount -l "$m" 2>/dev/null || true
+  done
+  rm -rf --one-file-system "$work"
+}
+
 make_disk() {
-rm -rf "$work"; mkdir -p "$tree"
+remove_work; mkdir -p "$tree"
 buildlog="$work/build.log"
 log "making the machine's disk in $entry (from $mirror)"
 step "debootstrap bookworm" debootstrap --variant=minbase --arch=amd64 bookworm "$tree" "$mirror"
@@ -113,7 +139,7 @@ cp "$kernel" "$work/vmlinuz"; cp "$initrd" "$work/initrd.img"
 
 # An ext4 file system made straight from the tree (no loop device needed), sparse on disk.
 step "making the file system" mkfs.ext4 -q -F -L tessmark -d "$tree" "$work/disk.raw" 12G
-rm -rf "$tree"
+rm -rf --one-file-system "$tree"
 
 rm -rf "$entry"; mv "$work" "$entry"
 touch "$entry/.made"

@@ -4,29 +4,52 @@
 # while it runs and ends with its exit code. Paths are the same inside (the clone is shared at its
 # own path); the display and the Wine prefix are the machine's own.
 #   run-in.sh COMMAND [ARGS...]      e.g. run-in.sh bash scripts/wine-run.sh build/.../x.exe
-# Waits for the machine to be ready (TESSMARK_I686_MACHINE_BOOT_LIMIT seconds, default 1200).
+# Waits for the machine to be ready (TESSMARK_I686_MACHINE_BOOT_LIMIT seconds after QEMU's start,
+# default 1200; an hour for its disk). Under CTest, TESSMARK_TEST_TIMEOUT (the test's time-out)
+# bounds it all: the command gets what is left of it, less a margin, and is ended inside the
+# machine when it runs out, so that the test fails with its output and the reason before CTest
+# ends it without either.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-state="$root/build/i686-machine"
-limit=${TESSMARK_I686_MACHINE_BOOT_LIMIT:-1200}
-fail() { echo "[i686-machine] $*" >&2; [ -f "$state/console.log" ] && tail -n 20 "$state/console.log" >&2; exit 1; }
-
-machine_runs() { kill -0 "$(cat "$state/qemu.pid" 2>/dev/null)" 2>/dev/null; }
+source "$here/host.sh"
+boot_limit=${TESSMARK_I686_MACHINE_BOOT_LIMIT:-1200}
+budget=${TESSMARK_TEST_TIMEOUT:-0}
+begun=$(date +%s)
+# The part of the test's time that is kept for ending the job and reporting it.
+margin=$((budget / 10))
+[ "$margin" -le 60 ] || margin=60
+[ "$margin" -ge 12 ] || margin=12
+fail() {
+  log "$*"
+  console_tail 20
+  exit 1
+}
+left() { echo $((budget - ($(date +%s) - begun) - margin)); }
+since() { echo $(($(date +%s) - $(cat "$1"))); }
 
 [ -f "$state/started" ] || fail "the machine was not started (scripts/i686-machine/boot.sh --start)"
-since() { echo $(($(date +%s) - $(cat "$1"))); }
 while [ ! -e "$state/ready" ]; do
-  [ -e "$state/failed" ] && fail "the machine could not be made: $(cat "$state/failed")"
+  [ -e "$state/failed" ] && fail "the machine could not be started: $(cat "$state/failed")"
+  [ -f "$state/started" ] || fail "the machine was stopped (scripts/i686-machine/boot.sh --stop)"
   if [ -f "$state/booted" ]; then
     machine_runs || fail "the machine stopped before it was ready"
-    [ "$(since "$state/booted")" -lt "$limit" ] || fail "the machine was not ready $limit s after its start"
+    [ "$(since "$state/booted")" -lt "$boot_limit" ] || fail "the machine was not ready $boot_limit s after its start"
   else
-    # Its disk is being made (image.sh; about half an hour from nothing).
+    # Its disk is being made (image.sh; half an hour or more from nothing).
     [ "$(since "$state/started")" -lt 3600 ] || fail "the machine's disk was not made within an hour"
+  fi
+  if [ "$budget" -gt 0 ] && [ "$(left)" -le 0 ]; then
+    fail "the machine was not ready within this test's time-out ($budget s)"
   fi
   sleep 0.5
 done
+
+limit=0
+if [ "$budget" -gt 0 ]; then
+  limit=$(left)
+  [ "$limit" -gt 0 ] || fail "no time of this test's time-out ($budget s) is left for $1"
+fi
 
 job=$(mktemp -d "$state/jobs/XXXXXXXX.tmp")
 {
@@ -34,27 +57,50 @@ job=$(mktemp -d "$state/jobs/XXXXXXXX.tmp")
   while IFS= read -r -d '' pair; do
     name=${pair%%=*}
     case "$name" in
-      TESSMARK_WINE | TESSMARK_NO_32BIT_REASON | TESSMARK_BUILD_ROOT) ;;
+      TESSMARK_WINE | TESSMARK_NO_32BIT_REASON | TESSMARK_BUILD_ROOT | TESSMARK_I686_ROAD) ;;
       TESSMARK_* | GTEST_* | E2E_* | WINEDEBUG) printf 'export %s=%q\n' "$name" "${pair#*=}" ;;
     esac
   done < <(env -0)
   printf 'exec'; printf ' %q' "$@"; printf '\n'
 } >"$job/command"
+echo "$limit" >"$job/limit"
+touch "$job/alive"
 mv "$job" "${job%.tmp}.job"
 job="${job%.tmp}.job"
+handed=$(date +%s)
 
-trap 'touch "$job/cancel"; exit 143' TERM INT
-( while [ ! -e "$job/rc" ] && machine_runs; do sleep 0.2; done ) &
+# The waiter: the machine's loop sees it alive (guest-jobs.sh) and ends the job when it is gone.
+# It ends when the job has its exit code (0), when the machine stopped (1), or when the machine
+# did not end the job past its limit (2).
+(
+  while [ ! -e "$job/rc" ]; do
+    machine_runs || exit 1
+    if [ "$limit" -gt 0 ] && [ $(($(date +%s) - handed)) -gt $((limit + margin * 3 / 4)) ]; then
+      exit 2
+    fi
+    touch "$job/alive"
+    sleep 1
+  done
+) &
 waiter=$!
 tail -n +1 -F --pid="$waiter" "$job/out" 2>/dev/null &
 follower=$!
-wait "$waiter"
+trap 'touch "$job/cancel"; kill "$waiter" "$follower" 2>/dev/null; exit 143' TERM INT
+waited=0
+wait "$waiter" || waited=$?
 wait "$follower"
-if [ -e "$job/rc" ]; then
-  status=$(cat "$job/rc")
-else
-  echo "[i686-machine] the machine stopped while $1 ran" >&2
-  status=1
-fi
+case "$waited" in
+  0) status=$(cat "$job/rc") ;;
+  2)
+    # The folder stays: the machine's loop still has to end the job.
+    touch "$job/cancel"
+    log "the machine did not end $1 after its limit of $limit s"
+    console_tail 30
+    exit 1 ;;
+  *)
+    log "the machine stopped while $1 ran"
+    console_tail 30
+    status=1 ;;
+esac
 rm -rf "$job"
 exit "$status"

@@ -15,24 +15,42 @@ source "$root/scripts/wine-env.sh"
 asked_limit=${E2E_LIMIT:-}
 source "$here/drive.sh"
 
+# Where a failed case leaves its log. Inside the emulated machine the clone is mounted through
+# its page cache, all but the machine's own folder: the logs go there, and the host moves them.
+logs=${E2E_LOG_DIR:-$build/e2e-logs}
 case "$build" in
   *i686*)
     # The installer that users get. Where the kernel runs no 32-bit code, the suite runs inside
     # the emulated machine of scripts/i686-machine, when one was started (scripts/test.sh starts
     # it there).
-    if ! tessmark_runs_32bit; then
-      if tessmark_i686_machine_started; then
-        # Under emulation a window takes far longer to show than the 40 s a wait has natively.
-        export E2E_LIMIT=${asked_limit:-300}
-        exec bash "$root/scripts/i686-machine/run-in.sh" bash "$here/installer_e2e.sh" "$build" "$@"
-      fi
-      echo "not run: this machine cannot run 32-bit programs (${TESSMARK_NO_32BIT_REASON})"; exit 77
-    fi
-    if tessmark_32bit_emulated; then
-      # Under QEMU's user-mode emulator each start takes a minute.
-      echo "not run: 32-bit programs run only under an emulator here; the x86_64 suite runs instead"
-      exit 77
-    fi ;;
+    tessmark_i686_road
+    case "$TESSMARK_I686_ROAD" in
+      machine)
+        if tessmark_i686_machine_started; then
+          # Under emulation a window takes far longer to show than the 40 s a wait has natively.
+          export E2E_LIMIT=${asked_limit:-300}
+          inside_logs="$root/build/i686-machine/e2e-logs"
+          rm -rf "$inside_logs"
+          status=0
+          E2E_LOG_DIR=$inside_logs bash "$root/scripts/i686-machine/run-in.sh" \
+            bash "$here/installer_e2e.sh" "$build" "$@" || status=$?
+          if [ -d "$inside_logs" ]; then
+            mkdir -p "$logs"
+            mv "$inside_logs"/* "$logs"/ 2>/dev/null || true
+            rm -rf "$inside_logs"
+          fi
+          exit $status
+        fi
+        echo "not run: this machine cannot run 32-bit programs (${TESSMARK_NO_32BIT_REASON}) and its emulated machine was not started"
+        exit 77 ;;
+      none)
+        echo "not run: this machine cannot run 32-bit programs (${TESSMARK_NO_32BIT_REASON}) and TESSMARK_I686_MACHINE=0 leaves the emulated machine out"
+        exit 77 ;;
+      emulator)
+        # Under QEMU's user-mode emulator each start takes a minute.
+        echo "not run: 32-bit programs run only under an emulator here; the x86_64 suite runs instead"
+        exit 77 ;;
+    esac ;;
 esac
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   echo "no X display: scripts/test.sh starts one"; exit 1
@@ -806,8 +824,9 @@ for c in "${all_cases[@]}"; do
     passed_cases=$((passed_cases + 1))
   else
     failed_cases=$((failed_cases + 1))
-    echo "[FAILED] $c ($((SECONDS - t)) s); its log: $E2E_LOG"
-    cp "$E2E_LOG" "${TMPDIR:-/tmp}/tessmark-e2e-$c.log" 2>/dev/null || true
+    mkdir -p "$logs"
+    cp "$E2E_LOG" "$logs/$c.log" 2>/dev/null || true
+    echo "[FAILED] $c ($((SECONDS - t)) s); its log: $logs/$c.log"
   fi
 done
 echo "${#all_cases[@]} cases in $((SECONDS - start)) s, ${#failures[@]} failed checks"

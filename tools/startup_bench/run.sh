@@ -53,7 +53,7 @@ fi
 source scripts/wine-session.sh
 run_build "$x64"
 if [ -f "$i686/tools/startup_bench/startup_bench.exe" ]; then
-  if tessmark_runs_32bit; then
+  if tessmark_runs_32bit_natively; then
     run_build "$i686"
   elif tessmark_i686_machine_started; then
     # The kernel runs no 32-bit code: the i686 figures come from the emulated machine
