@@ -58,6 +58,10 @@ public:
   std::wstring GetDataFolder();
   // True when `path` names the default folder (trailing separators and case do not matter).
   bool IsDataFolder(const std::wstring& path);
+  // The account answers found with the default folder: the console user's account is an
+  // administrator, this process runs with administrator rights. Every start hands them on.
+  bool IsAdminAccount() const { return adminAccount_; }
+  bool IsRunAsAdmin() const { return runAsAdmin_; }
 
   // The records of an installation (run on the UI thread, from the status handling).
   void WriteInstallRegistry();

@@ -152,6 +152,8 @@ public:
 
   void SetLayered(bool layered);
   bool IsLayered() const { return layered_; }
+  // True while a layered window has an area that waits for the layered timer's next paint.
+  bool IsLayeredPaintPending() const { return layered_ && !::IsRectEmpty(&layeredUpdateRect_); }
   void SetLayeredImage(const wchar_t* description);
   const CStringUI& GetLayeredImage() const { return layeredImage_.description; }
   void SetLayeredOpacity(BYTE opacity);

@@ -219,6 +219,10 @@ CWindowShadow::TBandPlaceUI CWindowShadow::GetBandPlace(int band) const {
   return band >= 0 && band < kBandCount ? places_[band] : TBandPlaceUI{};
 }
 
+int CWindowShadow::GetBitmapsHanded(int band) const {
+  return band >= 0 && band < kBandCount ? bitmapsHanded_[band] : 0;
+}
+
 // --- setters ---------------------------------------------------------------------------------------
 
 void CWindowShadow::UpdateIfVisible() {
@@ -230,6 +234,8 @@ void CWindowShadow::UpdateIfPending(HWND parent) {
   updatePending_ = false;
   Update(parent);
 }
+
+void CWindowShadow::ParentPainted() { UpdateIfPending(parent_); }
 
 bool CWindowShadow::SetSize(int size) {
   if (size < -20 || size > 20) return false;
@@ -503,8 +509,10 @@ void CWindowShadow::PlaceBands(HDC bitmapDC, POINT origin, SIZE size, const RECT
     ::SetWindowPos(band, nullptr, position.x, position.y, bandSize.cx, bandSize.cy,
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    g_updateLayeredWindow(band, nullptr, &position, &bandSize, bitmapDC, &place.source, 0,
-                          &blend, ULW_ALPHA);
+    if (g_updateLayeredWindow(band, nullptr, &position, &bandSize, bitmapDC, &place.source, 0,
+                              &blend, ULW_ALPHA)) {
+      ++bitmapsHanded_[i];
+    }
   }
   ShowBands((status_ & kVisible) != 0);
 }

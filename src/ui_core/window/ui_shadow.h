@@ -31,6 +31,10 @@ public:
 
   void Create(HWND parent);
 
+  // The parent has put its picture on the screen without a WM_PAINT (a layered window paints
+  // from a timer): an update left for the parent's next paint is done now.
+  void ParentPainted();
+
   bool SetSize(int size);            // -20..20
   bool SetSharpness(unsigned sharpness);  // 0..20
   bool SetDarkness(unsigned darkness);    // 0..255
@@ -66,6 +70,9 @@ public:
   POINT GetLastOrigin() const { return lastOrigin_; }
   // The place of a band as of the last update or move.
   TBandPlaceUI GetBandPlace(int band) const;
+  // How many bitmaps UpdateLayeredWindow has taken for a band since Create: every update hands
+  // each band with area its slice once.
+  int GetBitmapsHanded(int band) const;
 
   // Status bits.
   static constexpr BYTE kEnabled = 0x01;
@@ -98,6 +105,7 @@ private:
 
   Utils::UniqueWindow bands_[kBandCount];
   TBandPlaceUI places_[kBandCount] = {};
+  int bitmapsHanded_[kBandCount] = {};
   WNDPROC previousParentProc_ = nullptr;
   BYTE status_ = 0;
   BYTE darkness_ = 150;

@@ -399,6 +399,20 @@ LRESULT CSkinFrame::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, b
   return WindowImplBase::MessageHandler(message, wParam, lParam, handled);
 }
 
+LRESULT CSkinFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND window = hWnd_;
+  const LRESULT result = WindowImplBase::HandleMessage(message, wParam, lParam);
+  // A layered window gets no WM_PAINT: it puts its picture on the screen from the layered timer.
+  // Its shadow's pending update follows the tick after which nothing is left to paint, so that
+  // a window just shown shows its content first (a first tick may only lay the tree out). A
+  // window that went away during the tick may have taken this object with it.
+  if (message == WM_TIMER && wParam == kLayeredTimerId && ::IsWindow(window) &&
+      manager_.IsLayered() && !manager_.IsLayeredPaintPending()) {
+    shadow_.ParentPainted();
+  }
+  return result;
+}
+
 const wchar_t* CSkinFrame::GetWindowClassName() const { return windowClassName_.GetData(); }
 
 CStringUI CSkinFrame::GetSkinFolder() { return skinFolder_; }

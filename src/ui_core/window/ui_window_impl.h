@@ -106,6 +106,8 @@ public:
   CWindowShadow& GetShadow() { return shadow_; }
 
 protected:
+  // After the base routing: a layered window's shadow follows its first picture (see the .cpp).
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   const wchar_t* GetWindowClassName() const override;
   CStringUI GetSkinFolder() override;
   CStringUI GetSkinFile() override;

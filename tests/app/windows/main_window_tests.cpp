@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -298,6 +299,57 @@ TEST_F(MainWindowStarts, ASecondStartWhileTheFirstIsPendingStartsNothing) {
   EXPECT_TRUE(box.Done());
   EXPECT_EQ(log.Count({L"installation begins into " + dir.Path()}), 1u);
   EXPECT_EQ(log.Count({L"requested (shortcuts 1 1)"}), 1u);
+}
+
+// A fresh installation proposes its default folder after the first paint; a click or a start
+// that comes before it finds the folder and the account answers first, as start-up would have.
+struct BeforeFirstPaintCase {
+  const char* what;
+  std::function<void(App::CMainWnd&, const std::wstring& folder)> act;
+  int page;  // the page of "mainTabLt" afterwards
+};
+
+TEST_F(MainWindowStarts, AClickOrAStartBeforeTheFirstPaintFindsTheDefaultFolderFirst) {
+  EarlierInstallationScope none(L"", L"");
+  App::DefaultFolderAnswers system;
+  App::QuerySystemFolderAnswers(&system);
+  const BeforeFirstPaintCase cases[] = {
+      {"a click on the custom button",
+       [](App::CMainWnd& window, const std::wstring&) {
+         SkinUI::CControlUI* button = window.GetManager().FindControl(L"customeBtn");
+         ASSERT_NE(button, nullptr);
+         EXPECT_TRUE(button->Activate());  // what a click on it does
+       },
+       1},
+      {"a start",
+       [](App::CMainWnd& window, const std::wstring& folder) {
+         EXPECT_TRUE(window.StartInstall(folder, true, true));
+       },
+       0},
+  };
+  for (const BeforeFirstPaintCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestSupport::ScratchDir dir(L"beforepaint");
+    App::CMainWnd window;
+    ASSERT_NE(window.Create(nullptr, L"Brisolan", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0), nullptr);
+    const HWND hwnd = window.GetHWND();
+    SkinUI::CControlUI* edit = window.GetManager().FindControl(L"installDirEdit");
+    ASSERT_NE(edit, nullptr);
+    // Nothing has been painted, so nothing has been proposed yet.
+    ASSERT_EQ(edit->GetText(), L"");
+    c.act(window, dir.Path());
+    EXPECT_EQ(std::wstring(edit->GetText().GetData()), SystemDefaultFolder());
+    EXPECT_EQ(window.IsAdminAccount(), system.adminAccount);
+    EXPECT_EQ(window.IsRunAsAdmin(), system.runAsAdmin);
+    auto* pages = window.GetManager().FindControl(L"mainTabLt");
+    ASSERT_NE(pages, nullptr);
+    EXPECT_EQ(static_cast<SkinUI::CTabLayoutUI*>(pages->GetInterface(L"TabLayout"))
+                  ->GetSelectedIndex(),
+              c.page);
+    // The start waits in the window's queue: it goes with the window.
+    ::DestroyWindow(hwnd);
+    TestSupport::PumpPending();
+  }
 }
 
 int BarValue(App::CMainWnd& window) {

@@ -12,6 +12,10 @@ mkdir -p "$out/skin"
 cp "$src"/*.xml "$out/skin/"
 # A 40 x 40 image of black at half alpha: its nine-grid border is what the shadow shows.
 convert -size 40x40 xc:"rgba(0,0,0,0.5)" "PNG32:$out/skin/shadow.png"
+# The shape of the layered window: opaque but for its top-left pixel. Only an image with
+# transparency lends the window its alpha (what the tree paints has none).
+convert -size 30x20 xc:"rgba(240,240,240,1)" -alpha set -channel A -fx "i==0&&j==0?0:1" \
+  +channel "PNG32:$out/skin/layered.png"
 convert -size 32x32 xc:"#D02020" "$out/icon.ico"
 cd "$out/skin"
 7zz a -bso0 -bsp0 -y "$out/skin.7z" . >/dev/null

@@ -1,15 +1,20 @@
 // The drop shadow on real windows under Xvfb: its band windows around the parent (never over
 // it), following moves, sizes, minimise and maximise, its per-pixel alpha as handed to
 // UpdateLayeredWindow (Wine draws layered windows without blending, so a screenshot cannot show
-// it), the image shadow, the setters' ranges and the table of shadowed windows.
+// it), its first picture after the parent's first paint (plain and layered parents), the image
+// shadow, the setters' ranges and the table of shadowed windows.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "ui_core/manager/ui_globals.h"
+#include "ui_core/manager/ui_manager.h"
+#include "ui_core/values/ui_delegate.h"
 #include "ui_core/window/ui_shadow.h"
 #include "ui_test_support.h"
 #include "window_fixture.h"
@@ -435,6 +440,135 @@ TEST_F(ShadowTest, ShadowHidesWhenTheParentIsMinimisedMaximisedOrHidden) {
   ExpectBandWindowsAround(shadow, hwnd, around);
   EXPECT_EQ(shadow.GetStatus(),
             CWindowShadow::kEnabled | CWindowShadow::kVisible | CWindowShadow::kParentVisible);
+}
+
+int BitmapsHanded(const CWindowShadow& shadow) {
+  int handed = 0;
+  for (int band = 0; band < CWindowShadow::kBandCount; ++band) {
+    handed += shadow.GetBitmapsHanded(band);
+  }
+  return handed;
+}
+
+// Runs this thread's messages without the parent's pictures: its WM_PAINT is never asked for
+// and its layered timer's ticks are dropped, while showing, activation and sizes go through.
+// Ends when a thread timer of `ms` milliseconds has come round.
+void PumpWithoutPaints(HWND parent, UINT ms) {
+  const UINT_PTR marker = ::SetTimer(nullptr, 0, ms, nullptr);
+  for (;;) {
+    MSG msg;
+    if (!::PeekMessageW(&msg, nullptr, 0, WM_PAINT - 1, PM_REMOVE) &&
+        !::PeekMessageW(&msg, nullptr, WM_PAINT + 1, UINT_MAX, PM_REMOVE)) {
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT & ~QS_PAINT);
+      continue;
+    }
+    if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == marker) break;
+    if (msg.message == WM_TIMER && msg.hwnd == parent && msg.wParam == SkinUI::kLayeredTimerId) {
+      continue;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  ::KillTimer(nullptr, marker);
+}
+
+// Dispatches this thread's messages one at a time until done() is true; false after 5 s.
+bool DispatchUntil(const std::function<bool()>& done) {
+  const DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start >= 5000) return false;
+    MSG msg;
+    if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      continue;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  return true;
+}
+
+// What the shadow had done when the parent's tree painted for the first time.
+struct FirstPaintProbe {
+  explicit FirstPaintProbe(const CWindowShadow& watched) : shadow(watched) {}
+  bool OnPaint(void*) {
+    if (paints++ == 0) {
+      handedBefore = BitmapsHanded(shadow);
+      visibleBefore = AnyBandVisible(shadow);
+    }
+    return true;
+  }
+  const CWindowShadow& shadow;
+  int paints = 0;
+  int handedBefore = -1;
+  bool visibleBefore = true;
+};
+
+struct FirstShowCase {
+  const wchar_t* skin;
+  bool layered;
+  POINT at;
+  RECT shadowRect;   // on the screen
+  AlphaCase sample;  // a pixel of the bitmap that a band hands on
+  const char* what;
+};
+
+TEST_F(ShadowTest, FirstShowHandsTheBandsTheirBitmapsOnceAfterTheParentsFirstPaint) {
+  const FirstShowCase cases[] = {
+      {L"ShadowWnd.xml", false, {200, 150}, {195, 145, 807, 557}, {605, 200, 12, "right band"},
+       "a window painted at WM_PAINT, computed shadow"},
+      {L"LayeredShadowWnd.xml", true, {250, 200}, {242, 192, 558, 408},
+       {2, 108, 127, "left band"}, "a layered window painted from its timer, image shadow"},
+  };
+  for (const FirstShowCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestFrame frame(c.skin);
+    const HWND hwnd = frame.CreateAt(c.at.x, c.at.y);
+    ASSERT_NE(hwnd, nullptr);
+    WindowGuard guard(hwnd);
+    EXPECT_EQ(frame.GetManager().IsLayered(), c.layered);
+    const CWindowShadow& shadow = frame.GetShadow();
+    FirstPaintProbe probe(shadow);
+    ASSERT_NE(frame.GetManager().GetRoot(), nullptr);
+    frame.GetManager().GetRoot()->OnPaint +=
+        SkinUI::MakeDelegate(&probe, &FirstPaintProbe::OnPaint);
+    const auto expectEachBandHandedOnce = [&] {
+      for (int band = 0; band < CWindowShadow::kBandCount; ++band) {
+        SCOPED_TRACE("band " + std::to_string(band));
+        const RECT placed = shadow.GetBandPlace(band).screen;
+        EXPECT_EQ(shadow.GetBitmapsHanded(band), ::IsRectEmpty(&placed) ? 0 : 1);
+      }
+    };
+
+    // Shown and activated, but never painted: no band shows, none has been handed anything.
+    // The activation is the message that a shown window gets before its first paint; a real
+    // one would hand the window to the window manager, which may place it elsewhere.
+    frame.ShowWindow(true, false);
+    ::SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    PumpWithoutPaints(hwnd, 300);
+    EXPECT_EQ(probe.paints, 0);
+    EXPECT_FALSE(AnyBandVisible(shadow));
+    EXPECT_EQ(BitmapsHanded(shadow), 0);
+    EXPECT_EQ(shadow.GetLastPixels(), nullptr);
+
+    // The first paint: the tree paints before any band is shown or handed its slice; then
+    // every band with area is handed its slice once (a layered window may still be painting
+    // what its first tick left pending: its shadow follows once nothing is).
+    ASSERT_TRUE(DispatchUntil([&] { return probe.paints > 0; }));
+    EXPECT_EQ(probe.handedBefore, 0);
+    EXPECT_FALSE(probe.visibleBefore);
+    ASSERT_TRUE(DispatchUntil([&] { return BitmapsHanded(shadow) > 0; }));
+    expectEachBandHandedOnce();
+    ExpectBandWindowsAround(shadow, hwnd, c.shadowRect);
+    ExpectBandsShowTheShadowAt(shadow, POINT{c.shadowRect.left, c.shadowRect.top});
+    {
+      SCOPED_TRACE(c.sample.where);
+      EXPECT_NEAR(Alpha(ShadowPixel(shadow, c.sample.x, c.sample.y)), c.sample.alpha, 2);
+    }
+    // Nothing that follows the first paint draws the first picture again.
+    TestSupport::PumpPending();
+    expectEachBandHandedOnce();
+  }
 }
 
 TEST_F(ShadowTest, ImageShadowIsANineGridWithATransparentCentre) {
