@@ -6,26 +6,44 @@
 #   scripts/test.sh [ctest arguments...]      e.g. scripts/test.sh -R engine_  or  -L i686
 # Under CI=true every selected test must run: one that did not (it answered "not run") fails the
 # command, which names it (scripts/ctest-run.sh).
+# Inside the emulated machine (scripts/i686-machine/run-in.sh bash scripts/test.sh), whose kernel
+# runs 32-bit code, it takes the native road with the host's builds and the machine's Wine session.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash scripts/install-packages.sh
+inside=${TESSMARK_IN_I686_MACHINE:-}
+[ -n "$inside" ] || bash scripts/install-packages.sh
 source scripts/wine-env.sh
 tessmark_i686_road
 machine="$root/scripts/i686-machine/boot.sh"
-ctest_required=(bash "$root/scripts/ctest-run.sh" --tests-required)
-ctest_run=(bash "$root/scripts/ctest-run.sh")
-# Without arguments every test is asked for: a call that selects none fails.
-[ $# -gt 0 ] || ctest_run=("${ctest_required[@]}")
+source scripts/i686-machine/host.sh
 
-# Nothing of this command runs on after it: not the machine, not its disk's build, not the Wine
-# session (also after a failed build, Ctrl-C or a failed start).
+# Nothing of this command runs on after it: not the tests, not the machine, not its disk's
+# build, not the Wine session (also after a failed build, Ctrl-C, TERM or a failed start).
 machine_used=""
+ctest_pid=""
 end_everything() {
+  [ -z "$ctest_pid" ] || end_tree "$ctest_pid"
   [ -z "$machine_used" ] || bash "$machine" --stop || true
   if declare -F tessmark_session_end >/dev/null; then tessmark_session_end; fi
 }
 trap end_everything EXIT
+trap 'exit 143' TERM INT HUP
+
+# One CTest call (scripts/ctest-run.sh), waited for in the background: a TERM then ends the
+# command at once, not once the tests are done.
+ctest_call() {
+  bash "$root/scripts/ctest-run.sh" "$@" &
+  ctest_pid=$!
+  local status=0
+  wait "$ctest_pid" || status=$?
+  ctest_pid=""
+  return $status
+}
+ctest_required=(ctest_call --tests-required)
+ctest_run=(ctest_call)
+# Without arguments every test is asked for: a call that selects none fails.
+[ $# -gt 0 ] || ctest_run=("${ctest_required[@]}")
 
 # How many tests of LABEL the arguments select, from the build folders as they are (an empty
 # answer where they were never built).
@@ -41,11 +59,13 @@ if [ "$TESSMARK_I686_ROAD" = machine ] && [ "$(selected i686 "$@")" != 0 ]; then
   machine_used=1
   bash "$machine" --disk
 fi
-bash scripts/build-deps.sh >/dev/null
-bash scripts/build.sh x86_64 i686
-
-source scripts/wine-session.sh
-trap end_everything EXIT
+if [ -z "$inside" ]; then
+  bash scripts/build-deps.sh >/dev/null
+  bash scripts/build.sh x86_64 i686
+  source scripts/wine-session.sh
+  trap end_everything EXIT
+  trap 'exit 143' TERM INT HUP
+fi
 # One CTest run over both build folders.
 cat > build/CTestTestfile.cmake <<'LIST'
 subdirs("x86_64-w64-mingw32" "i686-w64-mingw32")

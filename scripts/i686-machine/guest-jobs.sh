@@ -17,7 +17,7 @@
 set -uo pipefail
 state=$1
 # How long a waiter may stay silent before its job counts as abandoned.
-stale_limit=${TESSMARK_I686_JOB_STALE_LIMIT:-90}
+stale_limit=${TESSMARK_I686_JOB_STALE_LIMIT:-30}
 now() { cut -d. -f1 /proc/uptime; }
 
 start_job() {
