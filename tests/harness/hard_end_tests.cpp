@@ -15,15 +15,16 @@ using namespace TestSupport;
 
 namespace {
 
-// Runs the probe with `arguments`, its standard output and error in `outputFile` (as CTest's
-// wrapper has them); its exit code, or ~0 when it could not be started or did not end.
-DWORD RunProbe(const std::wstring& arguments, const std::wstring& outputFile) {
+// Runs the probe as CTest runs every test executable (no arguments), its standard output and error
+// in `outputFile` as CTest's wrapper has them; its exit code, or ~0 when it could not be started or
+// did not end.
+DWORD RunProbe(const std::wstring& outputFile) {
   SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
   Utils::UniqueFileHandle output(CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                              &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                              nullptr));
   if (!output) return ~0u;
-  std::wstring command = L"\"" + SiblingProgram(L"hard_end_probe.exe") + L"\" " + arguments;
+  std::wstring command = L"\"" + SiblingProgram(L"hard_end_probe.exe") + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -50,8 +51,7 @@ DWORD RunProbe(const std::wstring& arguments, const std::wstring& outputFile) {
 
 TEST(Harness, TestExecutableThatEndsHardKeepsWhatItPrintedAndTheTestItWasIn) {
   ScratchDir dir(L"hard_end");
-  // Started as CTest starts every test executable (no arguments).
-  EXPECT_EQ(1u, RunProbe(L"", dir.File(L"output.txt")));
+  EXPECT_EQ(1u, RunProbe(dir.File(L"output.txt")));
   std::string output;
   ASSERT_TRUE(ReadBytes(dir.File(L"output.txt"), &output));
   output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
