@@ -10,17 +10,29 @@ function(tessmark_test_name out executable)
   set(${out} "${executable}.${CMAKE_SYSTEM_PROCESSOR}" PARENT_SCOPE)
 endfunction()
 
+# tessmark_test_executable(<name> SOURCES <files...> LIBS <targets...>)
+# A GoogleTest program with what every test executable has: a crash ends it with a failing exit
+# code, and its output is unbuffered, so that a process that ends hard still shows what it printed.
+function(tessmark_test_executable name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES}
+    ${PROJECT_SOURCE_DIR}/tests/support/crash_exit.cpp
+    ${PROJECT_SOURCE_DIR}/tests/support/unbuffered_output.cpp)
+  tessmark_target_options(${name})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} deps::gtest_main)
+endfunction()
+
 # tessmark_add_test(<name> SOURCES <files...> LIBS <targets...> [TIMEOUT <seconds>] [LABELS <labels>])
 # The label "starts_processes" marks an executable that starts many programs of its own build
 # (the fake children): under an emulator for 32-bit programs each start takes about a minute,
 # and scripts/wine-run.sh leaves such an i686 executable out there.
 function(tessmark_add_test name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/crash_exit.cpp)
-  tessmark_target_options(${name})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} deps::gtest_main)
+  tessmark_test_executable(${name} SOURCES ${T_SOURCES} LIBS ${T_LIBS})
   tessmark_test_name(test ${name})
-  add_test(NAME ${test} COMMAND ${name} --gtest_brief=1)
+  # GoogleTest's full output: each test's name is printed as it starts, so that a process that
+  # ends hard shows the test it was in (the brief output names only the failures, at their end).
+  add_test(NAME ${test} COMMAND ${name})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
