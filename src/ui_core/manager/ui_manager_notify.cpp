@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <new>
+#include <vector>
 
 #include "ui_core/manager/ui_control.h"
 #include "ui_core/manager/ui_globals.h"
@@ -232,8 +233,19 @@ void CWindowManagerUI::DrainAsyncQueue() {
 
 void CWindowManagerUI::DropDrainPost() {
   // Outside the lock: a worker that queues now posts again, and one of the two posts stays.
-  MSG stale = {};
-  ::PeekMessageW(&stale, paintWindow_, kMsgDrainQueue, kMsgDrainQueue, PM_REMOVE | PM_NOYIELD);
+  // The window filter also matches child windows, and a child with a manager of its own may have
+  // its post ahead of this one: taken, that manager's queue would never drain again. Posts of
+  // other windows are put back.
+  std::vector<MSG> others;
+  MSG msg = {};
+  while (::PeekMessageW(&msg, paintWindow_, kMsgDrainQueue, kMsgDrainQueue,
+                        PM_REMOVE | PM_NOYIELD)) {
+    if (msg.hwnd == paintWindow_) break;
+    others.push_back(msg);
+  }
+  for (const MSG& other : others) {
+    ::PostMessageW(other.hwnd, other.message, other.wParam, other.lParam);
+  }
 }
 
 void CWindowManagerUI::FreeQueuedNotifies() {
