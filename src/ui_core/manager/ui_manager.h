@@ -56,7 +56,11 @@ public:
   void Init(HWND window, const wchar_t* name = nullptr);
   bool AttachDialog(CControlUI* root);
   bool InitControls(CControlUI* control, CControlUI* parent = nullptr);
+  // Forgets every pointer to the control (called as it is destroyed, or when it loses this
+  // manager); a root reaped is no longer the manager's.
   void ReapObjects(CControlUI* control);
+  // The window's end: forgets the root as ReapObjects does but keeps owning the tree.
+  void LetGoOfRoot();
 
   HWND GetPaintWindow() const { return paintWindow_; }
   HDC GetPaintDC() const { return paintDC_.get(); }
@@ -253,6 +257,7 @@ private:
   void DropDrainPost();  // takes back a post whose work a drain has already done
   void FreeQueuedNotifies();
   bool IsWindowThread() const;
+  void ForgetControl(CControlUI* control);  // ReapObjects but for the root pointer
   void ForgetInLists(CControlUI* control);
   void RegisterNames(CControlUI* control);
   bool IsInAttachedTree(const CControlUI* control) const;

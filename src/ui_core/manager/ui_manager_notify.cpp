@@ -445,12 +445,22 @@ void CWindowManagerUI::RegisterNames(CControlUI* control) {
 
 void CWindowManagerUI::ReapObjects(CControlUI* control) {
   if (control == nullptr) return;
+  ForgetControl(control);
+  // A root that goes is no longer the manager's to paint or to delete when it ends.
+  if (control == root_) root_ = nullptr;
+}
+
+void CWindowManagerUI::LetGoOfRoot() {
+  // The root is not reaped: the manager still owns the tree and deletes it when it ends. A
+  // window whose end made it forget the root would leak the whole tree.
+  if (root_ != nullptr) ForgetControl(root_);
+}
+
+void CWindowManagerUI::ForgetControl(CControlUI* control) {
   if (control == key_) key_ = nullptr;
   if (control == hover_) hover_ = nullptr;
   if (control == click_) click_ = nullptr;
   if (control == focus_) focus_ = nullptr;
-  // The root stays: the manager still owns the tree and deletes it when it ends. A window that
-  // is gone forgets its root here (its final message) and would otherwise leak the whole tree.
   KillControlTimers(control);
   const CStringUI name = control->GetName();
   if (!name.IsEmpty() && nameIndex_.Find(name.GetData(), false) == control) {
