@@ -98,8 +98,13 @@ public:
 
   // --- fonts --------------------------------------------------------------------------------
 
+  // A font already under the id leaves the table but stays alive until the table is emptied:
+  // controls and native edits built before may still use it.
   HFONT AddFont(int id, const wchar_t* face, int size, bool bold, bool underline, bool italic,
                 bool shared = false);
+  // Frees the font under the id (in the table AddFont without shared uses) at once: only for a
+  // font that nothing but its caller has been given (the fonts that mark-up makes for itself).
+  void RemoveFont(int id);
   void SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline, bool italic,
                       bool shared = false);
   HFONT GetFont(int id);
