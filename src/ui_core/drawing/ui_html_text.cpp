@@ -508,11 +508,15 @@ private:
     HFONT font = manager_->FindFont(face, size, bold, underline, italic);
     if (font != nullptr) return font;
     const int id = FreeMarkupFontId();
-    return id < 0 ? nullptr : manager_->AddFont(id, face, size, bold, underline, italic);
+    if (id < 0) return nullptr;
+    // Only mark-up draws with the ring's fonts, and only while it draws: the font given up is
+    // freed, where AddFont would keep it alive for the controls that hold skin fonts.
+    manager_->RemoveFont(id);
+    return manager_->AddFont(id, face, size, bold, underline, italic);
   }
 
-  // An id of the ring that is empty, or whose font this text does not use (adding under it
-  // deletes that font). -1 when every font of the ring is in use here.
+  // An id of the ring that is empty, or whose font this text does not use (the font under it is
+  // freed for the new one). -1 when every font of the ring is in use here.
   int FreeMarkupFontId() {
     HFONT fallback = manager_->GetFont(-1);
     const int start = NextMarkupSlotHint();

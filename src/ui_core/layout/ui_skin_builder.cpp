@@ -173,10 +173,8 @@ void RegisterWindowResources(const CXmlNodeUI& root, CWindowManagerUI* manager) 
   }
 }
 
-// Deletes a control that the build refuses. Its configuration ran with the manager, which may
-// still point into it (a tab page took the focus, a name went into the index) although the
-// build took the manager away again; given back for the deletion, it makes every control of the
-// tree tell the manager that it is gone.
+// Deletes a control that the build refuses, with the manager given back: every control of the
+// tree then tells the manager that it is gone, whatever the manager still knows of it.
 void Discard(CControlUI* control, CWindowManagerUI* manager) {
   if (manager != nullptr) control->SetManager(manager, nullptr, false);
   control->Delete();

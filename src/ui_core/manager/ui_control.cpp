@@ -78,6 +78,9 @@ CWindowManagerUI* CControlUI::GetManager() const { return manager_; }
 
 void CControlUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init) {
   if (cover_ != nullptr) cover_->SetManager(manager, this, init);
+  // A control that loses its manager (the builder hands its tree out without one) will not tell
+  // it when it goes: the manager forgets it now, as it forgets a deleted one.
+  if (manager == nullptr && manager_ != nullptr) manager_->ReapObjects(this);
   manager_ = manager;
   parent_ = parent;
   if (init && parent_ != nullptr) Init();

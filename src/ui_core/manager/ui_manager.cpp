@@ -349,18 +349,32 @@ HFONT CWindowManagerUI::AddFont(int id, const wchar_t* face, int size, bool bold
   HFONT font = entry->font.get();
   wchar_t key[16];
   DecimalKey(id, key);
-  if (!ReplaceMapValue(ResourceSetFor(shared).fonts, key, entry)) return nullptr;
+  TResourceSetUI& set = ResourceSetFor(shared);
+  // Labels built earlier and open native edits may still hold the font under this id.
+  set.RetireFont(key);
+  if (!set.fonts.Insert(key, entry)) {
+    delete entry;
+    return nullptr;
+  }
   return font;
+}
+
+void CWindowManagerUI::RemoveFont(int id) {
+  wchar_t key[16];
+  DecimalKey(id, key);
+  ResourceSetFor(false).RemoveFont(key);
 }
 
 void CWindowManagerUI::SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline,
                                       bool italic, bool shared) {
   TFontEntryUI* entry = MakeFontEntry(face, size, bold, underline, italic);
   if (entry == nullptr) return;
-  TFontEntryUI& target = shared ? ProcessTables().shared.defaultFont : resources_.defaultFont;
-  target = std::move(*entry);
+  TResourceSetUI& set = shared ? ProcessTables().shared : resources_;
+  // Open native edits and the tooltip may still hold the default font.
+  set.RetireDefaultFont();
+  set.defaultFont = std::move(*entry);
   delete entry;
-  target.metrics = TEXTMETRICW{};  // measured at its first use, as every font
+  set.defaultFont.metrics = TEXTMETRICW{};  // measured at its first use, as every font
 }
 
 HFONT CWindowManagerUI::GetFont(int id) {

@@ -56,7 +56,11 @@ public:
   void Init(HWND window, const wchar_t* name = nullptr);
   bool AttachDialog(CControlUI* root);
   bool InitControls(CControlUI* control, CControlUI* parent = nullptr);
+  // Forgets every pointer to the control (called as it is destroyed, or when it loses this
+  // manager); a root reaped is no longer the manager's.
   void ReapObjects(CControlUI* control);
+  // The window's end: forgets the root as ReapObjects does but keeps owning the tree.
+  void LetGoOfRoot();
 
   HWND GetPaintWindow() const { return paintWindow_; }
   HDC GetPaintDC() const { return paintDC_.get(); }
@@ -94,8 +98,13 @@ public:
 
   // --- fonts --------------------------------------------------------------------------------
 
+  // A font already under the id leaves the table but stays alive until the table is emptied:
+  // controls and native edits built before may still use it.
   HFONT AddFont(int id, const wchar_t* face, int size, bool bold, bool underline, bool italic,
                 bool shared = false);
+  // Frees the font under the id (in the table AddFont without shared uses) at once: only for a
+  // font that nothing but its caller has been given (the fonts that mark-up makes for itself).
+  void RemoveFont(int id);
   void SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline, bool italic,
                       bool shared = false);
   HFONT GetFont(int id);
@@ -255,6 +264,7 @@ private:
   void DropDrainPost();  // takes back a post whose work a drain has already done
   void FreeQueuedNotifies();
   bool IsWindowThread() const;
+  void ForgetControl(CControlUI* control);  // ReapObjects but for the root pointer
   void ForgetInLists(CControlUI* control);
   void RegisterNames(CControlUI* control);
   bool IsInAttachedTree(const CControlUI* control) const;

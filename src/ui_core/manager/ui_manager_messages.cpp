@@ -569,8 +569,10 @@ void CWindowManagerUI::SetFocus(CControlUI* control, bool focusWindow) {
   if (control == focus_) return;
   ControlWatchUI watch(this, &control);
   KillFocusControl(control);
-  if (control == nullptr || control->GetManager() != this || !control->IsVisible() ||
-      !control->IsEnabled()) {
+  // Only a control of the window's tree takes the focus: one of a tree still being built (a tab
+  // page that the builder selects) may be discarded without the manager hearing of it.
+  if (control == nullptr || control->GetManager() != this || !IsInAttachedTree(control) ||
+      !control->IsVisible() || !control->IsEnabled()) {
     return;
   }
   focus_ = control;

@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <new>
+#include <vector>
 
 #include "ui_core/manager/ui_control.h"
 #include "ui_core/manager/ui_globals.h"
@@ -232,8 +233,19 @@ void CWindowManagerUI::DrainAsyncQueue() {
 
 void CWindowManagerUI::DropDrainPost() {
   // Outside the lock: a worker that queues now posts again, and one of the two posts stays.
-  MSG stale = {};
-  ::PeekMessageW(&stale, paintWindow_, kMsgDrainQueue, kMsgDrainQueue, PM_REMOVE | PM_NOYIELD);
+  // The window filter also matches child windows, and a child with a manager of its own may have
+  // its post ahead of this one: taken, that manager's queue would never drain again. Posts of
+  // other windows are put back.
+  std::vector<MSG> others;
+  MSG msg = {};
+  while (::PeekMessageW(&msg, paintWindow_, kMsgDrainQueue, kMsgDrainQueue,
+                        PM_REMOVE | PM_NOYIELD)) {
+    if (msg.hwnd == paintWindow_) break;
+    others.push_back(msg);
+  }
+  for (const MSG& other : others) {
+    ::PostMessageW(other.hwnd, other.message, other.wParam, other.lParam);
+  }
 }
 
 void CWindowManagerUI::FreeQueuedNotifies() {
@@ -433,12 +445,22 @@ void CWindowManagerUI::RegisterNames(CControlUI* control) {
 
 void CWindowManagerUI::ReapObjects(CControlUI* control) {
   if (control == nullptr) return;
+  ForgetControl(control);
+  // A root that goes is no longer the manager's to paint or to delete when it ends.
+  if (control == root_) root_ = nullptr;
+}
+
+void CWindowManagerUI::LetGoOfRoot() {
+  // The root is not reaped: the manager still owns the tree and deletes it when it ends. A
+  // window whose end made it forget the root would leak the whole tree.
+  if (root_ != nullptr) ForgetControl(root_);
+}
+
+void CWindowManagerUI::ForgetControl(CControlUI* control) {
   if (control == key_) key_ = nullptr;
   if (control == hover_) hover_ = nullptr;
   if (control == click_) click_ = nullptr;
   if (control == focus_) focus_ = nullptr;
-  // The root stays: the manager still owns the tree and deletes it when it ends. A window that
-  // is gone forgets its root here (its final message) and would otherwise leak the whole tree.
   KillControlTimers(control);
   const CStringUI name = control->GetName();
   if (!name.IsEmpty() && nameIndex_.Find(name.GetData(), false) == control) {

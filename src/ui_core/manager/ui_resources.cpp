@@ -1,6 +1,8 @@
 #include "ui_core/manager/ui_resources.h"
 
 #include <cwchar>
+#include <new>
+#include <utility>
 
 namespace SkinUI {
 namespace {
@@ -23,7 +25,11 @@ TResourceSetUI::~TResourceSetUI() {
   RemoveAllAttributeLists();
 }
 
-void TResourceSetUI::RemoveAllFonts() { DeleteValues<TFontEntryUI>(fonts); }
+void TResourceSetUI::RemoveAllFonts() {
+  DeleteValues<TFontEntryUI>(fonts);
+  replacedFonts.clear();
+}
+
 void TResourceSetUI::RemoveAllImages() {
   DeleteValues<TImageEntryUI>(images);
   replacedImages.clear();
@@ -34,6 +40,28 @@ void TResourceSetUI::RetireImage(const wchar_t* name) {
   if (old == nullptr) return;
   images.Remove(name);
   replacedImages.emplace_back(old);
+}
+
+void TResourceSetUI::RetireFont(const wchar_t* key) {
+  auto* old = static_cast<TFontEntryUI*>(fonts.Find(key, false));
+  if (old == nullptr) return;
+  fonts.Remove(key);
+  replacedFonts.emplace_back(old);
+}
+
+void TResourceSetUI::RetireDefaultFont() {
+  if (!defaultFont.font) return;
+  auto* old = new (std::nothrow) TFontEntryUI(std::move(defaultFont));
+  if (old != nullptr) replacedFonts.emplace_back(old);
+  TFontEntryUI none;
+  defaultFont = std::move(none);
+}
+
+void TResourceSetUI::RemoveFont(const wchar_t* key) {
+  auto* old = static_cast<TFontEntryUI*>(fonts.Find(key, false));
+  if (old == nullptr) return;
+  fonts.Remove(key);
+  delete old;
 }
 
 void TResourceSetUI::RemoveAllAttributeLists() { DeleteValues<CStringUI>(attributeLists); }

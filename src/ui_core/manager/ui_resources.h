@@ -34,21 +34,29 @@ struct TResourceSetUI {
   CStringMapUI fonts{83};           // decimal id -> TFontEntryUI*, owned
   CStringMapUI images{83};          // name -> TImageEntryUI*, owned
   CStringMapUI attributeLists{83};  // control class name -> CStringUI*, owned
-  // Images replaced under their name: controls built before (a layout that declares the image
-  // again) still draw them, so they live as long as the table, not until the replacement.
+  // Images and fonts replaced under their name or id (a layout that declares them again):
+  // controls built before still draw them, and a native edit keeps the font it was given, so
+  // they live as long as the table, not until the replacement.
   std::vector<std::unique_ptr<TImageEntryUI>> replacedImages;
+  std::vector<std::unique_ptr<TFontEntryUI>> replacedFonts;
 
   TResourceSetUI() = default;
   ~TResourceSetUI();
   TResourceSetUI(const TResourceSetUI&) = delete;
   TResourceSetUI& operator=(const TResourceSetUI&) = delete;
 
-  // Each frees the values of its table and empties it (83 buckets again); the images go with
-  // the replaced ones.
+  // Each frees the values of its table and empties it (83 buckets again), together with the
+  // replaced ones.
   void RemoveAllFonts();
   void RemoveAllImages();
-  // Takes the image under name out of the table and keeps it with the replaced ones.
+  // Takes the image under name (the font under the decimal key) out of the table and keeps it
+  // with the replaced ones.
   void RetireImage(const wchar_t* name);
+  void RetireFont(const wchar_t* key);
+  // Keeps the default font with the replaced ones; the default is empty afterwards.
+  void RetireDefaultFont();
+  // Frees the font under the decimal key at once.
+  void RemoveFont(const wchar_t* key);
   void RemoveAllAttributeLists();
 
   TFontEntryUI* FindFont(int id) const;

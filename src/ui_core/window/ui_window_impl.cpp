@@ -183,7 +183,7 @@ LRESULT WindowImplBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 void WindowImplBase::OnFinalMessage(HWND /*window*/) {
   manager_.RemovePreMessageFilter(this);
   manager_.RemoveNotifier(this);
-  manager_.ReapObjects(manager_.GetRoot());
+  manager_.LetGoOfRoot();
 }
 
 LRESULT WindowImplBase::HandleCustomMessage(UINT, WPARAM, LPARAM, bool& handled) {

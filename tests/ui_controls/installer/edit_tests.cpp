@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "controls_fixture.h"
+#include "test_support.h"
 #include "ui_controls/installer/ui_button.h"
 #include "ui_controls/installer/ui_edit.h"
 #include "ui_core/manager/ui_manager.h"
@@ -193,6 +194,54 @@ TEST(EditTest, TextChangedHandlerMayCloseOrRemoveTheField) {
     }
     w.window.Repaint();
   }
+}
+
+// A layout that joins the window while the field is open builds a skin file that declares the
+// field's font again (under its id, or as the window's default font). The open native edit keeps
+// the font it was given, which must stay alive.
+TEST(EditTest, AnOpenFieldKeepsItsFontWhenAJoiningLayoutDeclaresTheFontAgain) {
+  const struct {
+    const wchar_t* fieldFont;  // the field's font attribute, null for the default font
+    const char* declared;      // the Font element of the layout's file
+  } cases[] = {
+      {L"1", "<Font id=\"1\" name=\"Tahoma\" size=\"30\"/>"},
+      {nullptr, "<Font id=\"7\" name=\"Tahoma\" size=\"30\" default=\"true\"/>"},
+  };
+  TestSupport::ScratchDir skin(L"fieldfont");
+  const SkinUI::CStringUI oldPath = SkinUI::CWindowManagerUI::GetResourcePath();
+  SkinUI::CWindowManagerUI::SetResourcePath(skin.Path().c_str());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.declared);
+    ASSERT_TRUE(TestSupport::WriteBytes(skin.File(L"page.xml"),
+                                        std::string("<Window>") + c.declared +
+                                            "<Control name=\"pagecontrol\"/></Window>"));
+    EditWindow w;
+    w.window.manager().AddFont(1, L"Tahoma", 14, false, false, false);
+    w.window.manager().SetDefaultFont(L"Tahoma", 14, false, false, false);
+    if (c.fieldFont != nullptr) w.edit->SetAttribute(L"font", c.fieldFont);
+    w.window.Attach();
+    const HWND native = w.Open();
+    ASSERT_NE(native, nullptr);
+    const auto given = reinterpret_cast<HFONT>(::SendMessageW(native, WM_GETFONT, 0, 0));
+    ASSERT_NE(given, nullptr);
+
+    auto* page = new SkinUI::CChildLayoutUI();
+    page->SetAttribute(L"xmlfile", L"page.xml");
+    ASSERT_TRUE(w.window.root()->Add(page));
+    ASSERT_NE(w.window.manager().FindControl(L"pagecontrol"), nullptr) << "the file was built";
+    EXPECT_NE(w.window.manager().GetFont(c.fieldFont != nullptr ? 1 : -1), given)
+        << "the font was not declared again";
+    ASSERT_TRUE(::IsWindow(native));
+    EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(native, WM_GETFONT, 0, 0)), given);
+    LOGFONTW look = {};
+    EXPECT_EQ(::GetObjectType(given), static_cast<DWORD>(OBJ_FONT)) << "the field's font is gone";
+    EXPECT_NE(::GetObjectW(given, sizeof(look), &look), 0);
+    EXPECT_EQ(look.lfHeight, -14);
+    w.Type(L"x");
+    ::RedrawWindow(native, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(std::wstring(w.edit->GetText().GetData()), L"x");
+  }
+  SkinUI::CWindowManagerUI::SetResourcePath(oldPath.GetData());
 }
 
 TEST(EditTest, ClickingTheFocusedFieldOpensItAgain) {

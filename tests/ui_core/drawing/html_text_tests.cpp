@@ -108,6 +108,21 @@ TEST_F(MarkupText, FontTagsSwitchTheFont) {
   EXPECT_EQ(Calc(L"<f 987>X</f>", DT_SINGLELINE).bottom, Calc(L"X", DT_SINGLELINE).bottom);
 }
 
+TEST_F(MarkupText, FontsThatMarkUpNamesAreFreedWhenTheirPlaceIsTaken) {
+  // Each text names a font of its own: far more than mark-up keeps at once.
+  HFONT firstFont = nullptr;
+  HFONT lastFont = nullptr;
+  for (int size = 20; size < 220; ++size) {
+    const std::wstring text = L"<f Tahoma " + std::to_wstring(size) + L">X</f>";
+    Calc(text.c_str(), DT_SINGLELINE);
+    lastFont = Manager().FindFont(L"Tahoma", size, false, false, false);
+    ASSERT_NE(lastFont, nullptr) << size;
+    if (firstFont == nullptr) firstFont = lastFont;
+  }
+  EXPECT_EQ(::GetObjectType(firstFont), 0u) << "an old mark-up font is still alive";
+  EXPECT_EQ(::GetObjectType(lastFont), static_cast<DWORD>(OBJ_FONT));
+}
+
 TEST_F(MarkupText, LinksAreCountedWithTheirRectangles) {
   RECT links[4] = {};
   CStringUI texts[4];

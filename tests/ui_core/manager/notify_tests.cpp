@@ -1,6 +1,6 @@
 // Notifications: synchronous delivery, the queue drained on the window's thread with one posted
 // message per batch, repeats, removed senders, notifications from a worker thread, a handler
-// that runs a nested modal loop, and delayed cleanup.
+// that runs a nested modal loop, a child window with a queue of its own, and delayed cleanup.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -350,6 +350,50 @@ TEST_F(NotifyTest, ANotificationQueuedWhileAHandlerRunsAModalBoxIsDeliveredWhile
   EXPECT_TRUE(boxOpenAtSecond) << "the notification waited for the box to close";
   EXPECT_FALSE(box.timedOut);
   EXPECT_EQ(boxResult, 7u);
+}
+
+// A child window of the test window with a manager of its own, as a skinned child window has.
+class ChildPane : public CWindowWnd {
+public:
+  ~ChildPane() override {
+    if (GetHWND() != nullptr) ::DestroyWindow(GetHWND());
+  }
+  CWindowManagerUI manager;
+
+protected:
+  const wchar_t* GetWindowClassName() const override { return L"TessmarkChildPane"; }
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_CREATE) manager.Init(GetHWND());
+    LRESULT result = 0;
+    if (manager.MessageHandler(message, wParam, lParam, result)) return result;
+    return CWindowWnd::HandleMessage(message, wParam, lParam);
+  }
+};
+
+TEST_F(NotifyTest, TakingBackItsOwnPostLeavesTheChildWindowsPostInTheQueue) {
+  ChildPane pane;
+  ASSERT_NE(pane.Create(scene.hwnd(), L"pane", WS_CHILD | WS_VISIBLE, 0, 0, 0, 50, 50), nullptr);
+  Watcher paneWatcher;
+  ASSERT_TRUE(pane.manager.AddNotifier(&paneWatcher));
+  watcher.onNotify = [&](TNotifyMsgUI& msg) {
+    if (msg.type != L"first") return;
+    // The child's post lies ahead of the window's second one, which this drain delivers itself
+    // and then takes back.
+    pane.manager.SendNotify(nullptr, L"pane", 1, 0, true);
+    scene.manager().SendNotify(b, L"second", 0, 0, true);
+  };
+  scene.manager().SendNotify(a, L"first", 0, 0, true);
+  ASSERT_TRUE(TestSupport::PumpUntil([&] { return watcher.seen.size() >= 2; }));
+  EXPECT_TRUE(TestSupport::PumpUntil([&] { return !paneWatcher.seen.empty(); }, 2000))
+      << "the child's post was taken";
+  // Its queue goes on draining.
+  pane.manager.SendNotify(nullptr, L"pane", 2, 0, true);
+  EXPECT_TRUE(TestSupport::PumpUntil([&] { return paneWatcher.seen.size() >= 2; }, 2000));
+  TestSupport::PumpPending();
+  EXPECT_EQ(paneWatcher.Types(), (std::vector<std::wstring>{L"pane", L"pane"}));
+  EXPECT_EQ(watcher.Types(), (std::vector<std::wstring>{L"first", L"second"}));
+  EXPECT_EQ(DrainMessages(), 1) << "the window's own second post was not taken back";
+  pane.manager.RemoveNotifier(&paneWatcher);
 }
 
 TEST_F(NotifyTest, ADelayedCleanupQueuedWhileAHandlerRunsAModalBoxRunsWhileTheBoxIsOpen) {

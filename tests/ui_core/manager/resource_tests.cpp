@@ -67,15 +67,27 @@ TEST_F(ResourceTest, AddFontBuildsFromTheDefaultGuiFont) {
   EXPECT_EQ(manager.FindFont(L"Tahoma", 13, true, true, true), nullptr);
 }
 
-TEST_F(ResourceTest, AddFontUnderAnExistingIdReplacesAndDeletesTheOldFont) {
+TEST_F(ResourceTest, AReplacedFontLivesUntilTheWindowsFontsAreRemoved) {
   Scene scene;
   CWindowManagerUI& manager = scene.manager();
   HFONT first = manager.AddFont(3, L"Tahoma", 12, false, false, false);
   HFONT second = manager.AddFont(3, L"Tahoma", 20, false, false, false);
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(manager.GetFont(3), second);
-  EXPECT_EQ(::GetObjectType(first), 0u);  // deleted
   EXPECT_EQ(FontOf(second).lfHeight, -20);
+  // A control or a native edit given the first font may still draw with it; the same holds for
+  // the window's default font.
+  EXPECT_EQ(::GetObjectType(first), static_cast<DWORD>(OBJ_FONT));
+  EXPECT_EQ(FontOf(first).lfHeight, -12);
+  manager.SetDefaultFont(L"Tahoma", 15, false, false, false);
+  HFONT oldDefault = manager.GetFont(-1);
+  manager.SetDefaultFont(L"Tahoma", 16, false, false, false);
+  EXPECT_EQ(FontOf(manager.GetFont(-1)).lfHeight, -16);
+  EXPECT_EQ(::GetObjectType(oldDefault), static_cast<DWORD>(OBJ_FONT));
+  manager.RemoveAllFonts();
+  EXPECT_EQ(::GetObjectType(first), 0u);  // deleted
+  EXPECT_EQ(::GetObjectType(second), 0u);
+  EXPECT_EQ(::GetObjectType(oldDefault), 0u);
 }
 
 TEST_F(ResourceTest, UnknownOrNegativeIdsGiveTheDefaultFont) {
