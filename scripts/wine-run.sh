@@ -45,15 +45,35 @@ fi
 # the rest of the session. CTest would wait for that pipe to close until its time-out, long after
 # the test ended. So the test writes into a file, and a follower that ends with the test copies it
 # onto CTest's pipe while it runs.
-out=$(mktemp)
+out=$(mktemp) || { echo "[wine-run] no file for the output of $(basename "$1"): mktemp failed" >&2; exit 1; }
 trap 'rm -f "$out"' EXIT
-"$TESSMARK_WINE" "$@" >"$out" 2>&1 </dev/null &
+# Wine's error channel stays on: its messages (a DLL that does not load, a display that cannot be
+# opened) are all that says why a program ended before it printed anything. Channels that the
+# caller asked for (WINEDEBUG=warn+heap) win.
+test_debug=${TESSMARK_TEST_WINEDEBUG:-err+all,fixme-all}
+[ "$WINEDEBUG" = -all ] || test_debug=$WINEDEBUG
+WINEDEBUG=$test_debug "$TESSMARK_WINE" "$@" >"$out" 2>&1 </dev/null &
 program=$!
 tail -n +1 -f --pid="$program" "$out" &
 follower=$!
 status=0
 wait "$program" || status=$?
 wait "$follower" || true
-# A program that dies hard loses what it had buffered; the code at least says how it ended.
-[ "$status" -eq 0 ] || echo "[wine-run] $(basename "$1") ended with exit code $status" >&2
+name=$(basename "$1")
+if [ "$status" -ne 0 ]; then
+  if grep -q '^Running main() from' "$out"; then
+    echo "[wine-run] $name ended with exit code $status" >&2
+  else
+    # GoogleTest's main prints its first line at once (the output is unbuffered).
+    echo "[wine-run] $name ended with exit code $status before its main ran: Wine ended it while it" \
+         "started (exit code 1: its wineserver shut down, or ended it, while it waited there)" >&2
+  fi
+elif ! grep -q '^\[  PASSED  \]' "$out"; then
+  # Wine reports exit code 0 for a process that it ended from outside (its wineserver shut down,
+  # another process terminated it) while the process ran its own code: without GoogleTest's
+  # closing line the tests did not all run.
+  echo "[wine-run] $name ended with exit code 0 but without GoogleTest's closing line: it was ended" \
+       "from outside (its wineserver shut down?)" >&2
+  status=1
+fi
 exit "$status"
