@@ -10,6 +10,7 @@
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/manager/ui_resources.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -78,7 +79,7 @@ CLabelUI::~CLabelUI() = default;
 const wchar_t* CLabelUI::GetClass() const { return L"Label"; }
 
 void* CLabelUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && std::wcscmp(name, L"Label") == 0) return this;
+  if (NameIs(name, L"Label")) return this;
   return CControlUI::GetInterface(name);
 }
 
@@ -225,7 +226,7 @@ void CLabelUI::DoEvent(TInputEventUI& event) {
 void CLabelUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (std::wcscmp(name, L"align") == 0) {
+  if (NameIs(name, L"align")) {
     if (Contains(value, L"left")) textStyle_ &= ~(DT_CENTER | DT_RIGHT);
     if (Contains(value, L"center")) {
       textStyle_ |= DT_CENTER;
@@ -235,7 +236,7 @@ void CLabelUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
       textStyle_ |= DT_RIGHT;
       textStyle_ &= ~DT_CENTER;
     }
-  } else if (std::wcscmp(name, L"valign") == 0) {
+  } else if (NameIs(name, L"valign")) {
     if (Contains(value, L"top")) textStyle_ &= ~(DT_VCENTER | DT_BOTTOM);
     if (Contains(value, L"vcenter")) {
       textStyle_ |= DT_VCENTER;
@@ -245,48 +246,48 @@ void CLabelUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
       textStyle_ |= DT_BOTTOM;
       textStyle_ &= ~DT_VCENTER;
     }
-  } else if (std::wcscmp(name, L"endellipsis") == 0) {
+  } else if (NameIs(name, L"endellipsis")) {
     if (ParseAttributeBool(value)) {
       textStyle_ |= DT_END_ELLIPSIS;
     } else {
       textStyle_ &= ~DT_END_ELLIPSIS;
     }
-  } else if (std::wcscmp(name, L"font") == 0) {
+  } else if (NameIs(name, L"font")) {
     SetFont(ParseAttributeInt(value));
-  } else if (std::wcscmp(name, L"textcolor") == 0) {
+  } else if (NameIs(name, L"textcolor")) {
     SetTextColor(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"disabledtextcolor") == 0) {
+  } else if (NameIs(name, L"disabledtextcolor")) {
     SetDisabledTextColor(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"textpadding") == 0) {
+  } else if (NameIs(name, L"textpadding")) {
     SetTextPadding(ParseAttributeRect(value));
-  } else if (std::wcscmp(name, L"multiline") == 0) {
+  } else if (NameIs(name, L"multiline")) {
     SetMultiLine(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"showhtml") == 0) {
+  } else if (NameIs(name, L"showhtml")) {
     SetShowHtml(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"enabledeffect") == 0) {
+  } else if (NameIs(name, L"enabledeffect")) {
     SetEnabledEffect(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"enabledluminous") == 0) {
+  } else if (NameIs(name, L"enabledluminous")) {
     SetEnabledLuminous(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"luminousfuzzy") == 0) {
+  } else if (NameIs(name, L"luminousfuzzy")) {
     SetLuminousFuzzy(static_cast<float>(std::wcstod(value, nullptr)));
-  } else if (std::wcscmp(name, L"gradientangle") == 0) {
+  } else if (NameIs(name, L"gradientangle")) {
     SetGradientAngle(ParseAttributeInt(value));
-  } else if (std::wcscmp(name, L"enabledstroke") == 0) {
+  } else if (NameIs(name, L"enabledstroke")) {
     SetEnabledStroke(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"enabledshadow") == 0) {
+  } else if (NameIs(name, L"enabledshadow")) {
     SetEnabledShadow(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"gradientlength") == 0) {
+  } else if (NameIs(name, L"gradientlength")) {
     SetGradientLength(ParseAttributeInt(value));
-  } else if (std::wcscmp(name, L"shadowoffset") == 0) {
+  } else if (NameIs(name, L"shadowoffset")) {
     const SIZE offset = ParseAttributeSize(value);
     SetShadowOffset(offset.cx, offset.cy);
-  } else if (std::wcscmp(name, L"textcolor1") == 0) {
+  } else if (NameIs(name, L"textcolor1")) {
     SetTextColor1(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"textshadowcolora") == 0) {
+  } else if (NameIs(name, L"textshadowcolora")) {
     SetTextShadowColorA(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"textshadowcolorb") == 0) {
+  } else if (NameIs(name, L"textshadowcolorb")) {
     SetTextShadowColorB(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"strokecolor") == 0) {
+  } else if (NameIs(name, L"strokecolor")) {
     SetStrokeColor(ParseAttributeColor(value));
   } else {
     CControlUI::SetAttribute(name, value);

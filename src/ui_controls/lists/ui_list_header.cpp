@@ -1,7 +1,6 @@
 #include "ui_controls/lists/ui_list_header.h"
 
 #include <algorithm>
-#include <cwchar>
 
 #include "ui_controls/installer/ui_control_images.h"
 #include "ui_controls/installer/ui_control_state.h"
@@ -10,13 +9,10 @@
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/manager/ui_resources.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
-
-bool Is(const wchar_t* name, const wchar_t* expected) {
-  return name != nullptr && std::wcscmp(name, expected) == 0;
-}
 
 // One line of the window's default font with 4 pixels above and below.
 int DefaultLineHeight(CWindowManagerUI* manager) {
@@ -35,7 +31,7 @@ CListHeaderUI::~CListHeaderUI() = default;
 const wchar_t* CListHeaderUI::GetClass() const { return L"ListHeader"; }
 
 void* CListHeaderUI::GetInterface(const wchar_t* name) {
-  if (Is(name, L"ListHeader")) return this;
+  if (NameIs(name, L"ListHeader")) return this;
   return CHorizontalLayoutUI::GetInterface(name);
 }
 
@@ -61,7 +57,7 @@ CListHeaderItemUI::~CListHeaderItemUI() = default;
 const wchar_t* CListHeaderItemUI::GetClass() const { return L"ListHeaderItem"; }
 
 void* CListHeaderItemUI::GetInterface(const wchar_t* name) {
-  if (Is(name, L"ListHeaderItem")) return this;
+  if (NameIs(name, L"ListHeaderItem")) return this;
   return CControlUI::GetInterface(name);
 }
 
@@ -152,27 +148,27 @@ void CListHeaderItemUI::DoEvent(TInputEventUI& event) {
 void CListHeaderItemUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (Is(name, L"dragable")) {
+  if (NameIs(name, L"dragable")) {
     SetDragable(ParseAttributeBool(value));
-  } else if (Is(name, L"align")) {
+  } else if (NameIs(name, L"align")) {
     textStyle_ = ApplyHorizontalAlign(textStyle_, value);
-  } else if (Is(name, L"valign")) {
+  } else if (NameIs(name, L"valign")) {
     textStyle_ = ApplyVerticalAlign(textStyle_, value);
-  } else if (Is(name, L"endellipsis")) {
+  } else if (NameIs(name, L"endellipsis")) {
     textStyle_ = ParseAttributeBool(value) ? textStyle_ | DT_END_ELLIPSIS
                                            : textStyle_ & ~DT_END_ELLIPSIS;
-  } else if (Is(name, L"multiline")) {
+  } else if (NameIs(name, L"multiline")) {
     textStyle_ = ParseAttributeBool(value) ? (textStyle_ & ~DT_SINGLELINE) | DT_WORDBREAK
                                            : textStyle_ | DT_SINGLELINE;
-  } else if (Is(name, L"font")) {
+  } else if (NameIs(name, L"font")) {
     font_ = ParseAttributeInt(value);
-  } else if (Is(name, L"textcolor")) {
+  } else if (NameIs(name, L"textcolor")) {
     textColor_ = ParseAttributeColor(value);
     Invalidate();
-  } else if (Is(name, L"textpadding")) {
+  } else if (NameIs(name, L"textpadding")) {
     textPadding_ = ParseAttributeRect(value);
     Invalidate();
-  } else if (Is(name, L"showhtml")) {
+  } else if (NameIs(name, L"showhtml")) {
     const bool showHtml = ParseAttributeBool(value);
     if (showHtml != showHtml_) {
       showHtml_ = showHtml;
@@ -182,10 +178,10 @@ void CListHeaderItemUI::SetAttribute(const wchar_t* name, const wchar_t* value) 
                                   {&normalImage_, &hotImage_, &pushedImage_, &focusedImage_},
                                   {L"sepimage", &sepImage_})) {
     // a state image, set
-  } else if (Is(name, L"sepwidth")) {
+  } else if (NameIs(name, L"sepwidth")) {
     // Wider than any screen means a broken skin; keep the band inside a sane range.
     SetSepWidth(std::min(std::max(ParseAttributeInt(value), -10000), 10000));
-  } else if (Is(name, L"sepcolor")) {
+  } else if (NameIs(name, L"sepcolor")) {
     sepColor_ = ParseAttributeColor(value);
     Invalidate();
   } else {

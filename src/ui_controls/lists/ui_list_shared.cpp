@@ -7,14 +7,13 @@
 #include "ui_controls/installer/ui_control_images.h"
 #include "ui_core/drawing/ui_render.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
 
 // Line widths beyond this come only from broken skins; they would swamp every item.
 constexpr int kMaxLineSize = 1000;
-
-bool Is(const wchar_t* name, const wchar_t* expected) { return std::wcscmp(name, expected) == 0; }
 
 bool Contains(const wchar_t* text, const wchar_t* word) { return std::wcsstr(text, word) != nullptr; }
 
@@ -98,36 +97,36 @@ ListInfoChange SetListInfoAttribute(TListInfoUI& info, const wchar_t* name, cons
   if (name == nullptr) return ListInfoChange::kUnknown;
   if (value == nullptr) value = L"";
   for (const ColorField& entry : kColorFields) {
-    if (!Is(name, entry.name)) continue;
+    if (!NameIs(name, entry.name)) continue;
     info.*entry.field = ParseAttributeColor(value);
     return ListInfoChange::kAppearance;
   }
   for (const ImageField& entry : kImageFields) {
-    if (!Is(name, entry.name)) continue;
+    if (!NameIs(name, entry.name)) continue;
     TImageDescUI& image = info.*entry.field;
     if (image.IsLoaded(value)) return ListInfoChange::kStored;
     image.SetDescription(value);
     return ListInfoChange::kImage;
   }
-  if (Is(name, L"itemheight")) {
+  if (NameIs(name, L"itemheight")) {
     info.itemHeight = std::max(ParseAttributeInt(value), 0);
-  } else if (Is(name, L"itemfont")) {
+  } else if (NameIs(name, L"itemfont")) {
     info.font = ParseAttributeInt(value);
-  } else if (Is(name, L"itemalign")) {
+  } else if (NameIs(name, L"itemalign")) {
     info.textStyle = ApplyHorizontalAlign(info.textStyle, value);
-  } else if (Is(name, L"itemtextpadding")) {
+  } else if (NameIs(name, L"itemtextpadding")) {
     info.textPadding = ParseAttributeRect(value);
     return ListInfoChange::kLayout;
-  } else if (Is(name, L"itemaltbk")) {
+  } else if (NameIs(name, L"itemaltbk")) {
     info.alternateBk = ParseAttributeBool(value);
     return ListInfoChange::kAppearance;
-  } else if (Is(name, L"itemvlinesize")) {
+  } else if (NameIs(name, L"itemvlinesize")) {
     info.vLineSize = LineSize(value);
     return ListInfoChange::kAppearance;
-  } else if (Is(name, L"itemhlinesize")) {
+  } else if (NameIs(name, L"itemhlinesize")) {
     info.hLineSize = LineSize(value);
     return ListInfoChange::kAppearance;
-  } else if (Is(name, L"itemshowhtml")) {
+  } else if (NameIs(name, L"itemshowhtml")) {
     const bool showHtml = ParseAttributeBool(value);
     if (showHtml == info.showHtml) return ListInfoChange::kStored;
     info.showHtml = showHtml;
@@ -144,7 +143,7 @@ bool SetNamedImageAttribute(CControlUI& control, const wchar_t* name, const wcha
                             std::initializer_list<TNamedImageUI> images) {
   if (name == nullptr) return false;
   for (const TNamedImageUI& entry : images) {
-    if (!Is(name, entry.name)) continue;
+    if (!NameIs(name, entry.name)) continue;
     SetControlImage(control, *entry.image, value != nullptr ? value : L"");
     return true;
   }

@@ -10,6 +10,7 @@
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/values/ui_attributes.h"
 #include "ui_core/values/ui_geometry.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 
@@ -349,7 +350,7 @@ CVerticalLayoutUI::CVerticalLayoutUI() = default;
 const wchar_t* CVerticalLayoutUI::GetClass() const { return L"VerticalLayout"; }
 
 void* CVerticalLayoutUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && wcscmp(name, L"VerticalLayout") == 0) return this;
+  if (NameIs(name, L"VerticalLayout")) return this;
   return CContainerUI::GetInterface(name);
 }
 
@@ -366,9 +367,9 @@ void CVerticalLayoutUI::DoEvent(TInputEventUI& event) {
 
 void CVerticalLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;  // an attribute without a name sets nothing
-  if (wcscmp(name, L"sepheight") == 0) {
+  if (NameIs(name, L"sepheight")) {
     SetSepHeight(ParseAttributeInt(value));
-  } else if (wcscmp(name, L"sepimm") == 0) {
+  } else if (NameIs(name, L"sepimm")) {
     SetSepImmMode(ParseAttributeBool(value));
   } else {
     CContainerUI::SetAttribute(name, value);
@@ -394,7 +395,7 @@ CHorizontalLayoutUI::CHorizontalLayoutUI() = default;
 const wchar_t* CHorizontalLayoutUI::GetClass() const { return L"HorizontalLayout"; }
 
 void* CHorizontalLayoutUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && wcscmp(name, L"HorizontalLayout") == 0) return this;
+  if (NameIs(name, L"HorizontalLayout")) return this;
   return CContainerUI::GetInterface(name);
 }
 
@@ -411,9 +412,9 @@ void CHorizontalLayoutUI::DoEvent(TInputEventUI& event) {
 
 void CHorizontalLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;  // an attribute without a name sets nothing
-  if (wcscmp(name, L"sepwidth") == 0) {
+  if (NameIs(name, L"sepwidth")) {
     SetSepWidth(ParseAttributeInt(value));
-  } else if (wcscmp(name, L"sepimm") == 0) {
+  } else if (NameIs(name, L"sepimm")) {
     SetSepImmMode(ParseAttributeBool(value));
   } else {
     CContainerUI::SetAttribute(name, value);

@@ -1,6 +1,5 @@
 #include "ui_core/layout/ui_skin_builder.h"
 
-#include <cwchar>
 #include <initializer_list>
 
 #include "base/log.h"
@@ -10,6 +9,7 @@
 #include "ui_core/manager/ui_globals.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -17,11 +17,7 @@ namespace {
 // Font sizes beyond this (pixels, either sign) come only from broken skins.
 constexpr int kMaxFontSize = 1000;
 
-bool NameIs(const wchar_t* name, const wchar_t* expected) {
-  return name != nullptr && ::CompareStringOrdinal(name, -1, expected, -1, TRUE) == CSTR_EQUAL;
-}
-
-bool FlagIsTrue(const wchar_t* value) { return NameIs(value, L"true"); }
+bool FlagIsTrue(const wchar_t* value) { return NameIsNoCase(value, L"true"); }
 
 void LogUnknownAttribute(const wchar_t* element, const wchar_t* attribute) {
   UTILS_LOG(L"attribute %ls of %ls ignored\r\n", attribute, element);
@@ -38,7 +34,7 @@ public:
 
   // Stores value when attribute is this slot's name (in any case).
   bool Take(const wchar_t* attribute, const wchar_t* value) const {
-    if (!NameIs(attribute, name_)) return false;
+    if (!NameIsNoCase(attribute, name_)) return false;
     if (text_ != nullptr) *text_ = value;
     if (number_ != nullptr) *number_ = ParseAttributeInt(value);
     if (color_ != nullptr) *color_ = ParseAttributeColor(value);
@@ -73,8 +69,8 @@ void ReadResourceAttributes(const CXmlNodeUI& node, std::initializer_list<Attrib
 }
 
 bool IsResourceElement(const wchar_t* name) {
-  return NameIs(name, L"Image") || NameIs(name, L"Font") || NameIs(name, L"Default") ||
-         NameIs(name, L"MultiLanguage");
+  return NameIsNoCase(name, L"Image") || NameIsNoCase(name, L"Font") || NameIsNoCase(name, L"Default") ||
+         NameIsNoCase(name, L"MultiLanguage");
 }
 
 // ---- the window pass: resources that the root's children declare --------------------------
@@ -150,17 +146,17 @@ void AddLanguageText(const CXmlNodeUI& node) {
 void RegisterWindowResources(const CXmlNodeUI& root, CWindowManagerUI* manager) {
   for (CXmlNodeUI node = root.GetChild(); node.IsValid(); node = node.GetSibling()) {
     const wchar_t* name = node.GetName();
-    if (NameIs(name, L"Image")) {
+    if (NameIsNoCase(name, L"Image")) {
       AddImage(node, manager);
-    } else if (NameIs(name, L"Font")) {
+    } else if (NameIsNoCase(name, L"Font")) {
       AddFont(node, manager);
-    } else if (NameIs(name, L"Default")) {
+    } else if (NameIsNoCase(name, L"Default")) {
       AddDefaultList(node, manager);
-    } else if (NameIs(name, L"MultiLanguage")) {
+    } else if (NameIsNoCase(name, L"MultiLanguage")) {
       AddLanguageText(node);
     }
   }
-  if (!NameIs(root.GetName(), L"Window")) {
+  if (!NameIsNoCase(root.GetName(), L"Window")) {
     if (root.GetAttributeCount() > 0) {
       UTILS_LOG(L"attributes of the root element %ls ignored: only a Window has them\r\n",
                 root.GetName());
@@ -298,9 +294,9 @@ void CSkinBuilderUI::ParseInclude(const CXmlNodeUI& node, CControlUI* parent,
   const wchar_t* source = nullptr;
   for (int i = 0; i < node.GetAttributeCount(); ++i) {
     const wchar_t* attribute = node.GetAttributeName(i);
-    if (wcscmp(attribute, L"count") == 0) {
+    if (NameIs(attribute, L"count")) {
       count = ParseAttributeInt(node.GetAttributeValue(i));
-    } else if (wcscmp(attribute, L"source") == 0) {
+    } else if (NameIs(attribute, L"source")) {
       source = node.GetAttributeValue(i);
     } else {
       LogUnknownAttribute(node.GetName(), attribute);
@@ -378,11 +374,11 @@ CControlUI* CSkinBuilderUI::Parse(const CXmlNodeUI& root, CControlUI* parent,
   for (CXmlNodeUI node = root.GetChild(); node.IsValid(); node = node.GetSibling()) {
     const wchar_t* name = node.GetName();
     if (IsResourceElement(name)) continue;
-    if (NameIs(name, L"Include")) {
+    if (NameIsNoCase(name, L"Include")) {
       ParseInclude(node, parent, manager);
       continue;
     }
-    if (NameIs(name, L"TreeNode")) {
+    if (NameIsNoCase(name, L"TreeNode")) {
       CControlUI* treeNode = ParseTreeNode(node, parent, manager);
       if (first == nullptr) first = treeNode;
       continue;
@@ -398,7 +394,7 @@ CControlUI* CSkinBuilderUI::Parse(const CXmlNodeUI& root, CControlUI* parent,
 
     if (parent != nullptr) {
       wchar_t cover[8] = {};
-      if (node.GetAttributeValue(L"cover", cover, 8) && wcscmp(cover, L"true") == 0) {
+      if (node.GetAttributeValue(L"cover", cover, 8) && NameIs(cover, L"true")) {
         parent->SetCover(control);
       } else if (parent->GetInterface(L"TreeNode") != nullptr) {
         auto* tree = static_cast<ITreeParentUI*>(parent->GetInterface(L"ITreeParent"));
