@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "ui_controls/installer/ui_gdiplus.h"
+#include "ui_controls/installer/ui_text_attributes.h"
 #include "ui_core/drawing/ui_render.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/manager/ui_resources.h"
@@ -18,10 +19,6 @@ namespace {
 constexpr UINT kHorizontalAlignBits = DT_CENTER | DT_RIGHT;
 constexpr int kMeasureExtent = 9999;
 constexpr double kPi = 3.14159265358979323846;
-
-bool Contains(const wchar_t* text, const wchar_t* word) {
-  return text != nullptr && std::wcsstr(text, word) != nullptr;
-}
 
 // --- GDI+ text effects -----------------------------------------------------------------------
 
@@ -137,12 +134,7 @@ void CLabelUI::SetShowHtml(bool showHtml) {
 }
 
 void CLabelUI::SetMultiLine(bool multiLine) {
-  if (multiLine) {
-    textStyle_ &= ~DT_SINGLELINE;
-    textStyle_ |= DT_WORDBREAK;
-  } else {
-    textStyle_ |= DT_SINGLELINE;
-  }
+  textStyle_ = WithMultiLine(textStyle_, multiLine);
   sizeDirty_ = true;
 }
 
@@ -226,44 +218,34 @@ void CLabelUI::DoEvent(TInputEventUI& event) {
 void CLabelUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (NameIs(name, L"align")) {
-    if (Contains(value, L"left")) textStyle_ &= ~(DT_CENTER | DT_RIGHT);
-    if (Contains(value, L"center")) {
-      textStyle_ |= DT_CENTER;
-      textStyle_ &= ~DT_RIGHT;
-    }
-    if (Contains(value, L"right")) {
-      textStyle_ |= DT_RIGHT;
-      textStyle_ &= ~DT_CENTER;
-    }
-  } else if (NameIs(name, L"valign")) {
-    if (Contains(value, L"top")) textStyle_ &= ~(DT_VCENTER | DT_BOTTOM);
-    if (Contains(value, L"vcenter")) {
-      textStyle_ |= DT_VCENTER;
-      textStyle_ &= ~DT_BOTTOM;
-    }
-    if (Contains(value, L"bottom")) {
-      textStyle_ |= DT_BOTTOM;
-      textStyle_ &= ~DT_VCENTER;
-    }
-  } else if (NameIs(name, L"endellipsis")) {
-    if (ParseAttributeBool(value)) {
-      textStyle_ |= DT_END_ELLIPSIS;
-    } else {
-      textStyle_ &= ~DT_END_ELLIPSIS;
-    }
-  } else if (NameIs(name, L"font")) {
-    SetFont(ParseAttributeInt(value));
-  } else if (NameIs(name, L"textcolor")) {
-    SetTextColor(ParseAttributeColor(value));
-  } else if (NameIs(name, L"disabledtextcolor")) {
+  const TTextAttributeUI text = ReadTextAttribute(name, value, textStyle_);
+  // The setters keep the size estimate right; alignment and ellipsis leave it as it is.
+  switch (text.which) {
+    case TextAttribute::kNone:
+      break;
+    case TextAttribute::kAlign:
+    case TextAttribute::kVAlign:
+    case TextAttribute::kEndEllipsis:
+      textStyle_ = text.style;
+      return;
+    case TextAttribute::kMultiLine:
+      SetMultiLine(text.flag);
+      return;
+    case TextAttribute::kFont:
+      SetFont(text.font);
+      return;
+    case TextAttribute::kTextColor:
+      SetTextColor(text.color);
+      return;
+    case TextAttribute::kTextPadding:
+      SetTextPadding(text.padding);
+      return;
+    case TextAttribute::kShowHtml:
+      SetShowHtml(text.flag);
+      return;
+  }
+  if (NameIs(name, L"disabledtextcolor")) {
     SetDisabledTextColor(ParseAttributeColor(value));
-  } else if (NameIs(name, L"textpadding")) {
-    SetTextPadding(ParseAttributeRect(value));
-  } else if (NameIs(name, L"multiline")) {
-    SetMultiLine(ParseAttributeBool(value));
-  } else if (NameIs(name, L"showhtml")) {
-    SetShowHtml(ParseAttributeBool(value));
   } else if (NameIs(name, L"enabledeffect")) {
     SetEnabledEffect(ParseAttributeBool(value));
   } else if (NameIs(name, L"enabledluminous")) {

@@ -471,7 +471,7 @@ void CComboUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   } else if (NameIs(name, L"dropboxsize")) {
     SetDropBoxSize(ParseAttributeSize(value));
   } else {
-    switch (SetListInfoAttribute(info_, name, value)) {
+    switch (SetListInfoAttribute(info_, name, value, kComboItemTextAttributes)) {
       case ListInfoChange::kUnknown:
         CContainerUI::SetAttribute(name, value);
         break;

@@ -30,22 +30,6 @@ RECT InsetRect(const RECT& rc, const RECT& inset) {
   return inner;
 }
 
-// The item attributes a list has beyond those it shares with the combo box.
-bool SetListOnlyStyle(TListInfoUI& info, const wchar_t* name, const wchar_t* value) {
-  if (NameIs(name, L"itemvalign")) {
-    info.textStyle = ApplyVerticalAlign(info.textStyle, value);
-  } else if (NameIs(name, L"itemendellipsis")) {
-    info.textStyle = ParseAttributeBool(value) ? info.textStyle | DT_END_ELLIPSIS
-                                               : info.textStyle & ~DT_END_ELLIPSIS;
-  } else if (NameIs(name, L"itemmultiline")) {
-    info.textStyle = ParseAttributeBool(value) ? (info.textStyle & ~DT_SINGLELINE) | DT_WORDBREAK
-                                               : info.textStyle | DT_SINGLELINE;
-  } else {
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 // --- CListBodyUI -------------------------------------------------------------------------------
@@ -534,14 +518,12 @@ void CListUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
     SetScrollSelect(ParseAttributeBool(value));
   } else if (NameIs(name, L"multiexpanding")) {
     SetMultiExpanding(ParseAttributeBool(value));
-  } else if (NameIs(name, L"vscrollbar") || NameIs(name, L"hscrollbar") || NameIs(name, L"vscrollbarstyle") ||
-             NameIs(name, L"hscrollbarstyle")) {
+  } else if (NameIs(name, L"vscrollbar") || NameIs(name, L"hscrollbar") ||
+             NameIs(name, L"vscrollbarstyle") || NameIs(name, L"hscrollbarstyle")) {
     // The bars belong to the body, which scrolls.
     body_->SetAttribute(name, value);
-  } else if (SetListOnlyStyle(info_, name, value)) {
-    NeedUpdate();
   } else {
-    switch (SetListInfoAttribute(info_, name, value)) {
+    switch (SetListInfoAttribute(info_, name, value, kListItemTextAttributes)) {
       case ListInfoChange::kUnknown:
         CVerticalLayoutUI::SetAttribute(name, value);
         break;
@@ -551,6 +533,7 @@ void CListUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
         break;
       case ListInfoChange::kLayout:
       case ListInfoChange::kHtmlChanged:
+      case ListInfoChange::kTextStyle:  // the items measure and draw their text with it
         NeedUpdate();
         break;
       case ListInfoChange::kStored:

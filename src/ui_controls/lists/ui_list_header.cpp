@@ -4,6 +4,7 @@
 
 #include "ui_controls/installer/ui_control_images.h"
 #include "ui_controls/installer/ui_control_state.h"
+#include "ui_controls/installer/ui_text_attributes.h"
 #include "ui_controls/lists/ui_list_shared.h"
 #include "ui_core/drawing/ui_render.h"
 #include "ui_core/manager/ui_manager.h"
@@ -148,32 +149,18 @@ void CListHeaderItemUI::DoEvent(TInputEventUI& event) {
 void CListHeaderItemUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (NameIs(name, L"dragable")) {
-    SetDragable(ParseAttributeBool(value));
-  } else if (NameIs(name, L"align")) {
-    textStyle_ = ApplyHorizontalAlign(textStyle_, value);
-  } else if (NameIs(name, L"valign")) {
-    textStyle_ = ApplyVerticalAlign(textStyle_, value);
-  } else if (NameIs(name, L"endellipsis")) {
-    textStyle_ = ParseAttributeBool(value) ? textStyle_ | DT_END_ELLIPSIS
-                                           : textStyle_ & ~DT_END_ELLIPSIS;
-  } else if (NameIs(name, L"multiline")) {
-    textStyle_ = ParseAttributeBool(value) ? (textStyle_ & ~DT_SINGLELINE) | DT_WORDBREAK
-                                           : textStyle_ | DT_SINGLELINE;
-  } else if (NameIs(name, L"font")) {
-    font_ = ParseAttributeInt(value);
-  } else if (NameIs(name, L"textcolor")) {
-    textColor_ = ParseAttributeColor(value);
-    Invalidate();
-  } else if (NameIs(name, L"textpadding")) {
-    textPadding_ = ParseAttributeRect(value);
-    Invalidate();
-  } else if (NameIs(name, L"showhtml")) {
-    const bool showHtml = ParseAttributeBool(value);
-    if (showHtml != showHtml_) {
-      showHtml_ = showHtml;
+  const TTextAttributeUI text = ReadTextAttribute(name, value, textStyle_);
+  if (text.which != TextAttribute::kNone) {
+    const bool changed =
+        StoreTextAttribute(text, {textStyle_, font_, textColor_, textPadding_, showHtml_});
+    // A new colour, padding or mark-up repaints the column; style and font show at its next paint.
+    if (changed && (text.which == TextAttribute::kTextColor ||
+                    text.which == TextAttribute::kTextPadding ||
+                    text.which == TextAttribute::kShowHtml)) {
       Invalidate();
     }
+  } else if (NameIs(name, L"dragable")) {
+    SetDragable(ParseAttributeBool(value));
   } else if (SetBoxImageAttribute(*this, name, value,
                                   {&normalImage_, &hotImage_, &pushedImage_, &focusedImage_},
                                   {L"sepimage", &sepImage_})) {

@@ -15,8 +15,6 @@ namespace {
 // Line widths beyond this come only from broken skins; they would swamp every item.
 constexpr int kMaxLineSize = 1000;
 
-bool Contains(const wchar_t* text, const wchar_t* word) { return std::wcsstr(text, word) != nullptr; }
-
 int LineSize(const wchar_t* value) {
   return std::min(std::max(ParseAttributeInt(value), 0), kMaxLineSize);
 }
@@ -27,7 +25,6 @@ struct ColorField {
 };
 
 const ColorField kColorFields[] = {
-    {L"itemtextcolor", &TListInfoUI::textColor},
     {L"itembkcolor", &TListInfoUI::bkColor},
     {L"itemselectedtextcolor", &TListInfoUI::selectedTextColor},
     {L"itemselectedbkcolor", &TListInfoUI::selectedBkColor},
@@ -77,25 +74,22 @@ IListItemUI* AsListItem(CControlUI* control) {
   return static_cast<IListItemUI*>(control->GetInterface(L"IListItem"));
 }
 
-UINT ApplyHorizontalAlign(UINT style, const wchar_t* value) {
-  if (value == nullptr) return style;
-  if (Contains(value, L"left")) style &= ~(DT_CENTER | DT_RIGHT);
-  if (Contains(value, L"center")) style = (style & ~DT_RIGHT) | DT_CENTER;
-  if (Contains(value, L"right")) style = (style & ~DT_CENTER) | DT_RIGHT;
-  return style;
-}
-
-UINT ApplyVerticalAlign(UINT style, const wchar_t* value) {
-  if (value == nullptr) return style;
-  if (Contains(value, L"top")) style &= ~(DT_VCENTER | DT_BOTTOM);
-  if (Contains(value, L"vcenter")) style = (style & ~DT_BOTTOM) | DT_VCENTER;
-  if (Contains(value, L"bottom")) style = (style & ~DT_VCENTER) | DT_BOTTOM;
-  return style;
-}
-
-ListInfoChange SetListInfoAttribute(TListInfoUI& info, const wchar_t* name, const wchar_t* value) {
+ListInfoChange SetListInfoAttribute(TListInfoUI& info, const wchar_t* name, const wchar_t* value,
+                                    const TTextAttributeNamesUI& text) {
   if (name == nullptr) return ListInfoChange::kUnknown;
   if (value == nullptr) value = L"";
+  const TTextAttributeUI read = ReadTextAttribute(name, value, info.textStyle, text);
+  if (read.which != TextAttribute::kNone) {
+    if (!StoreTextAttribute(read, {info.textStyle, info.font, info.textColor, info.textPadding,
+                                   info.showHtml})) {
+      return ListInfoChange::kStored;
+    }
+    if (read.IsStyle()) return ListInfoChange::kTextStyle;
+    if (read.which == TextAttribute::kTextColor) return ListInfoChange::kAppearance;
+    if (read.which == TextAttribute::kTextPadding) return ListInfoChange::kLayout;
+    if (read.which == TextAttribute::kShowHtml) return ListInfoChange::kHtmlChanged;
+    return ListInfoChange::kStored;  // the font: the items measure with it at the next layout
+  }
   for (const ColorField& entry : kColorFields) {
     if (!NameIs(name, entry.name)) continue;
     info.*entry.field = ParseAttributeColor(value);
@@ -110,13 +104,6 @@ ListInfoChange SetListInfoAttribute(TListInfoUI& info, const wchar_t* name, cons
   }
   if (NameIs(name, L"itemheight")) {
     info.itemHeight = std::max(ParseAttributeInt(value), 0);
-  } else if (NameIs(name, L"itemfont")) {
-    info.font = ParseAttributeInt(value);
-  } else if (NameIs(name, L"itemalign")) {
-    info.textStyle = ApplyHorizontalAlign(info.textStyle, value);
-  } else if (NameIs(name, L"itemtextpadding")) {
-    info.textPadding = ParseAttributeRect(value);
-    return ListInfoChange::kLayout;
   } else if (NameIs(name, L"itemaltbk")) {
     info.alternateBk = ParseAttributeBool(value);
     return ListInfoChange::kAppearance;
@@ -126,11 +113,6 @@ ListInfoChange SetListInfoAttribute(TListInfoUI& info, const wchar_t* name, cons
   } else if (NameIs(name, L"itemhlinesize")) {
     info.hLineSize = LineSize(value);
     return ListInfoChange::kAppearance;
-  } else if (NameIs(name, L"itemshowhtml")) {
-    const bool showHtml = ParseAttributeBool(value);
-    if (showHtml == info.showHtml) return ListInfoChange::kStored;
-    info.showHtml = showHtml;
-    return ListInfoChange::kHtmlChanged;
   } else {
     return ListInfoChange::kUnknown;
   }

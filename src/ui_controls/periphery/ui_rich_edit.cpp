@@ -4,10 +4,10 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cwchar>
 #include <string>
 
 #include "ui_controls/installer/ui_control_state.h"
+#include "ui_controls/installer/ui_text_attributes.h"
 #include "ui_controls/periphery/ui_text_host.h"
 #include "ui_core/drawing/ui_render.h"
 #include "ui_core/manager/ui_manager.h"
@@ -26,6 +26,8 @@ constexpr UINT kCodePageUtf16 = 1200;
 // A bar shown or hidden while the control lays itself out changes the view: a few rounds settle
 // any real text, more would be a loop.
 constexpr int kMaxLayoutRounds = 3;
+// "align" reads its words as a label does, into the edit style's alignment bits.
+constexpr TAlignWordsUI kEditAlignWords = {L"left", L"center", L"right", ES_CENTER, ES_RIGHT};
 
 bool IsButtonMessage(UINT message) { return message >= WM_LBUTTONDOWN && message <= WM_RBUTTONUP; }
 
@@ -262,10 +264,7 @@ void CRichEditUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   } else if (NameIs(name, L"password")) {
     if (isTrue) editStyle_ |= ES_PASSWORD;
   } else if (NameIs(name, L"align")) {
-    const DWORD alignment = ES_CENTER | ES_RIGHT;
-    if (std::wcsstr(value, L"left") != nullptr) editStyle_ &= ~alignment;
-    if (std::wcsstr(value, L"center") != nullptr) editStyle_ = (editStyle_ & ~alignment) | ES_CENTER;
-    if (std::wcsstr(value, L"right") != nullptr) editStyle_ = (editStyle_ & ~alignment) | ES_RIGHT;
+    editStyle_ = ApplyAlignWords(editStyle_, value, kEditAlignWords);
   } else if (NameIs(name, L"font")) {
     SetFont(ParseAttributeInt(value));
   } else if (NameIs(name, L"textcolor")) {
