@@ -1,7 +1,6 @@
 #include "ui_controls/lists/ui_list_shared.h"
 
 #include <algorithm>
-#include <cwchar>
 #include <vector>
 
 #include "ui_controls/installer/ui_control_images.h"
