@@ -1,13 +1,11 @@
-#include <cwchar>
-
 #include "app/sequence_controls.h"
+#include "ui_core/values/ui_names.h"
 
 namespace App {
 
 SkinUI::CControlUI* CreateInstallerControl(const wchar_t* elementName) {
-  if (elementName == nullptr) return nullptr;
-  if (::_wcsicmp(elementName, L"SequenceButton") == 0) return new SkinUI::CSequenceButtonUI();
-  if (::_wcsicmp(elementName, L"SequenceLabel") == 0) return new SkinUI::CSequenceLabelUI();
+  if (SkinUI::NameIsNoCase(elementName, L"SequenceButton")) return new SkinUI::CSequenceButtonUI();
+  if (SkinUI::NameIsNoCase(elementName, L"SequenceLabel")) return new SkinUI::CSequenceLabelUI();
   return nullptr;
 }
 

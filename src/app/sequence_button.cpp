@@ -1,8 +1,7 @@
 #include "app/sequence_button.h"
 
-#include <cwchar>
-
 #include "ui_controls/installer/ui_control_state.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 
@@ -16,7 +15,7 @@ CSequenceButtonUI::~CSequenceButtonUI() = default;
 const wchar_t* CSequenceButtonUI::GetClass() const { return L"SequenceButton"; }
 
 void* CSequenceButtonUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && std::wcscmp(name, L"SequenceButton") == 0) return this;
+  if (NameIs(name, L"SequenceButton")) return this;
   return CButtonUI::GetInterface(name);
 }
 

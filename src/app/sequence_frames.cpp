@@ -3,8 +3,13 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "ui_core/values/ui_names.h"
+
 namespace App {
 namespace {
+
+using SkinUI::NameIs;
+using SkinUI::NameIsNoCase;
 
 constexpr size_t kMaxFrameName = MAX_PATH - 1;
 
@@ -98,18 +103,19 @@ SequenceFrames::Tick SequenceFrames::Next(std::wstring* file) {
 }
 
 bool SequenceFrames::SetAttribute(const wchar_t* name, const wchar_t* value) {
-  if (std::wcscmp(name, L"sequencebkimage") == 0) {
+  if (value == nullptr) value = L"";  // a name without a value: as an empty one
+  if (NameIs(name, L"sequencebkimage")) {
     imageTemplate = value;
-  } else if (::_wcsicmp(name, L"sequencecount") == 0) {
+  } else if (NameIsNoCase(name, L"sequencecount")) {
     count = static_cast<int>(std::wcstol(value, nullptr, 10));
-  } else if (::_wcsicmp(name, L"sequencespan") == 0) {
+  } else if (NameIsNoCase(name, L"sequencespan")) {
     spanMs = static_cast<int>(std::wcstol(value, nullptr, 10));
-  } else if (::_wcsicmp(name, L"sequenceloop") == 0) {
-    loop = std::wcscmp(value, L"false") != 0;
-  } else if (::_wcsicmp(name, L"autostart") == 0) {
-    autoStart = std::wcscmp(value, L"false") != 0;
-  } else if (::_wcsicmp(name, L"sequenceround") == 0) {
-    roundTrip = std::wcscmp(value, L"false") != 0;
+  } else if (NameIsNoCase(name, L"sequenceloop")) {
+    loop = !NameIs(value, L"false");
+  } else if (NameIsNoCase(name, L"autostart")) {
+    autoStart = !NameIs(value, L"false");
+  } else if (NameIsNoCase(name, L"sequenceround")) {
+    roundTrip = !NameIs(value, L"false");
   } else {
     return false;
   }

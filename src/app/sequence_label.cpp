@@ -1,8 +1,7 @@
 #include "app/sequence_label.h"
 
-#include <cwchar>
-
 #include "ui_core/manager/ui_manager.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 
@@ -13,7 +12,7 @@ CSequenceLabelUI::~CSequenceLabelUI() {
 const wchar_t* CSequenceLabelUI::GetClass() const { return L"SequenceLabel"; }
 
 void* CSequenceLabelUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && std::wcscmp(name, L"SequenceLabel") == 0) return this;
+  if (NameIs(name, L"SequenceLabel")) return this;
   return CLabelUI::GetInterface(name);
 }
 

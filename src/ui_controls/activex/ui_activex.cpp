@@ -8,6 +8,7 @@
 #include "ui_controls/activex/ui_activex_wnd.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -60,7 +61,7 @@ CActiveXUI::~CActiveXUI() {
 const wchar_t* CActiveXUI::GetClass() const { return L"ActiveX"; }
 
 void* CActiveXUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && std::wcscmp(name, L"ActiveX") == 0) return this;
+  if (NameIs(name, L"ActiveX")) return this;
   return CControlUI::GetInterface(name);
 }
 
@@ -286,11 +287,11 @@ void CActiveXUI::SetInheritedVisible(bool visible) {
 
 void CActiveXUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr || value == nullptr) return;
-  if (std::wcscmp(name, L"clsid") == 0) {
+  if (NameIs(name, L"clsid")) {
     CreateControl(value);
-  } else if (std::wcscmp(name, L"modulename") == 0) {
+  } else if (NameIs(name, L"modulename")) {
     SetModuleName(value);
-  } else if (std::wcscmp(name, L"delaycreate") == 0) {
+  } else if (NameIs(name, L"delaycreate")) {
     SetDelayCreate(ParseAttributeBool(value));
   } else {
     CControlUI::SetAttribute(name, value);

@@ -3,11 +3,10 @@
 #include <exdispid.h>
 #include <mshtml.h>
 
-#include <cwchar>
-
 #include "base/log.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -68,15 +67,15 @@ CWebBrowserUI::~CWebBrowserUI() { CWebBrowserUI::ReleaseControl(); }
 const wchar_t* CWebBrowserUI::GetClass() const { return L"WebBrowser"; }
 
 void* CWebBrowserUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && std::wcscmp(name, L"WebBrowser") == 0) return this;
+  if (NameIs(name, L"WebBrowser")) return this;
   return CActiveXUI::GetInterface(name);
 }
 
 void CWebBrowserUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr || value == nullptr) return;
-  if (std::wcscmp(name, L"homepage") == 0) {
+  if (NameIs(name, L"homepage")) {
     SetHomePage(value);
-  } else if (std::wcscmp(name, L"autonavi") == 0) {
+  } else if (NameIs(name, L"autonavi")) {
     autoNavigate_ = ParseAttributeBool(value);
   } else {
     CActiveXUI::SetAttribute(name, value);

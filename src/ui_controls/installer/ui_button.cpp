@@ -1,7 +1,6 @@
 #include "ui_controls/installer/ui_button.h"
 
 #include <algorithm>
-#include <cwchar>
 
 #include "ui_controls/installer/ui_control_images.h"
 #include "ui_controls/installer/ui_control_state.h"
@@ -9,6 +8,7 @@
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/manager/ui_resources.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 
@@ -19,7 +19,7 @@ CButtonUI::~CButtonUI() = default;
 const wchar_t* CButtonUI::GetClass() const { return L"Button"; }
 
 void* CButtonUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && std::wcscmp(name, L"Button") == 0) return this;
+  if (NameIs(name, L"Button")) return this;
   return CLabelUI::GetInterface(name);
 }
 
@@ -186,35 +186,35 @@ void CButtonUI::SetFiveStatusImage(const wchar_t* description) {
 void CButtonUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (std::wcscmp(name, L"normalimage") == 0) {
+  if (NameIs(name, L"normalimage")) {
     SetNormalImage(value);
-  } else if (std::wcscmp(name, L"hotimage") == 0) {
+  } else if (NameIs(name, L"hotimage")) {
     SetHotImage(value);
-  } else if (std::wcscmp(name, L"pushedimage") == 0) {
+  } else if (NameIs(name, L"pushedimage")) {
     SetPushedImage(value);
-  } else if (std::wcscmp(name, L"focusedimage") == 0) {
+  } else if (NameIs(name, L"focusedimage")) {
     SetFocusedImage(value);
-  } else if (std::wcscmp(name, L"disabledimage") == 0) {
+  } else if (NameIs(name, L"disabledimage")) {
     SetDisabledImage(value);
-  } else if (std::wcscmp(name, L"foreimage") == 0) {
+  } else if (NameIs(name, L"foreimage")) {
     SetForeImage(value);
-  } else if (std::wcscmp(name, L"hotforeimage") == 0) {
+  } else if (NameIs(name, L"hotforeimage")) {
     SetHotForeImage(value);
-  } else if (std::wcscmp(name, L"fivestatusimage") == 0) {
+  } else if (NameIs(name, L"fivestatusimage")) {
     SetFiveStatusImage(value);
-  } else if (std::wcscmp(name, L"fadedelta") == 0) {
+  } else if (NameIs(name, L"fadedelta")) {
     SetFadeAlphaDelta(static_cast<BYTE>(ParseAttributeInt(value) & 0xFF));
-  } else if (std::wcscmp(name, L"hotbkcolor") == 0) {
+  } else if (NameIs(name, L"hotbkcolor")) {
     SetHotBkColor(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"pushedbkcolor") == 0) {
+  } else if (NameIs(name, L"pushedbkcolor")) {
     SetPushedBkColor(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"disabledbkcolor") == 0) {
+  } else if (NameIs(name, L"disabledbkcolor")) {
     SetDisabledBkColor(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"hottextcolor") == 0) {
+  } else if (NameIs(name, L"hottextcolor")) {
     SetHotTextColor(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"pushedtextcolor") == 0) {
+  } else if (NameIs(name, L"pushedtextcolor")) {
     SetPushedTextColor(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"focusedtextcolor") == 0) {
+  } else if (NameIs(name, L"focusedtextcolor")) {
     SetFocusedTextColor(ParseAttributeColor(value));
   } else {
     CLabelUI::SetAttribute(name, value);

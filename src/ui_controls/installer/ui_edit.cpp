@@ -1,6 +1,5 @@
 #include "ui_controls/installer/ui_edit.h"
 
-#include <cwchar>
 #include <string>
 
 #include "ui_controls/installer/ui_control_images.h"
@@ -10,6 +9,7 @@
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/manager/ui_resources.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -234,7 +234,7 @@ CEditUI::~CEditUI() { DestroyOwnedOverlay(manager_, nativeWnd_); }
 const wchar_t* CEditUI::GetClass() const { return L"Edit"; }
 
 void* CEditUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && std::wcscmp(name, L"Edit") == 0) return this;
+  if (NameIs(name, L"Edit")) return this;
   return CLabelUI::GetInterface(name);
 }
 
@@ -388,33 +388,33 @@ void CEditUI::DoEvent(TInputEventUI& event) {
 void CEditUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (std::wcscmp(name, L"readonly") == 0) {
+  if (NameIs(name, L"readonly")) {
     SetReadOnly(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"numberonly") == 0) {
+  } else if (NameIs(name, L"numberonly")) {
     SetNumberOnly(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"password") == 0) {
+  } else if (NameIs(name, L"password")) {
     SetPasswordMode(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"autoselall") == 0) {
+  } else if (NameIs(name, L"autoselall")) {
     SetAutoSelAll(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"maxchar") == 0) {
+  } else if (NameIs(name, L"maxchar")) {
     // A negative limit is no limit the skin can mean: the default stays.
     const int maxChar = ParseAttributeInt(value);
     if (maxChar >= 0) SetMaxChar(static_cast<UINT>(maxChar));
-  } else if (std::wcscmp(name, L"normalimage") == 0) {
+  } else if (NameIs(name, L"normalimage")) {
     SetNormalImage(value);
-  } else if (std::wcscmp(name, L"hotimage") == 0) {
+  } else if (NameIs(name, L"hotimage")) {
     SetHotImage(value);
-  } else if (std::wcscmp(name, L"focusedimage") == 0) {
+  } else if (NameIs(name, L"focusedimage")) {
     SetFocusedImage(value);
-  } else if (std::wcscmp(name, L"disabledimage") == 0) {
+  } else if (NameIs(name, L"disabledimage")) {
     SetDisabledImage(value);
-  } else if (std::wcscmp(name, L"nativebkcolor") == 0) {
+  } else if (NameIs(name, L"nativebkcolor")) {
     SetNativeEditBkColor(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"tipvalue") == 0) {
+  } else if (NameIs(name, L"tipvalue")) {
     SetTipValue(value);
-  } else if (std::wcscmp(name, L"tipvaluecolor") == 0) {
+  } else if (NameIs(name, L"tipvaluecolor")) {
     SetTipValueColor(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"nativetextcolor") == 0) {
+  } else if (NameIs(name, L"nativetextcolor")) {
     // Accepted for older skins; the native text takes the field's "textcolor".
   } else {
     CLabelUI::SetAttribute(name, value);

@@ -6,10 +6,12 @@
 #include <memory>
 
 #include "ui_controls/installer/ui_gdiplus.h"
+#include "ui_controls/installer/ui_text_attributes.h"
 #include "ui_core/drawing/ui_render.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/manager/ui_resources.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -17,10 +19,6 @@ namespace {
 constexpr UINT kHorizontalAlignBits = DT_CENTER | DT_RIGHT;
 constexpr int kMeasureExtent = 9999;
 constexpr double kPi = 3.14159265358979323846;
-
-bool Contains(const wchar_t* text, const wchar_t* word) {
-  return text != nullptr && std::wcsstr(text, word) != nullptr;
-}
 
 // --- GDI+ text effects -----------------------------------------------------------------------
 
@@ -78,7 +76,7 @@ CLabelUI::~CLabelUI() = default;
 const wchar_t* CLabelUI::GetClass() const { return L"Label"; }
 
 void* CLabelUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && std::wcscmp(name, L"Label") == 0) return this;
+  if (NameIs(name, L"Label")) return this;
   return CControlUI::GetInterface(name);
 }
 
@@ -136,12 +134,7 @@ void CLabelUI::SetShowHtml(bool showHtml) {
 }
 
 void CLabelUI::SetMultiLine(bool multiLine) {
-  if (multiLine) {
-    textStyle_ &= ~DT_SINGLELINE;
-    textStyle_ |= DT_WORDBREAK;
-  } else {
-    textStyle_ |= DT_SINGLELINE;
-  }
+  textStyle_ = WithMultiLine(textStyle_, multiLine);
   sizeDirty_ = true;
 }
 
@@ -225,68 +218,58 @@ void CLabelUI::DoEvent(TInputEventUI& event) {
 void CLabelUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (std::wcscmp(name, L"align") == 0) {
-    if (Contains(value, L"left")) textStyle_ &= ~(DT_CENTER | DT_RIGHT);
-    if (Contains(value, L"center")) {
-      textStyle_ |= DT_CENTER;
-      textStyle_ &= ~DT_RIGHT;
-    }
-    if (Contains(value, L"right")) {
-      textStyle_ |= DT_RIGHT;
-      textStyle_ &= ~DT_CENTER;
-    }
-  } else if (std::wcscmp(name, L"valign") == 0) {
-    if (Contains(value, L"top")) textStyle_ &= ~(DT_VCENTER | DT_BOTTOM);
-    if (Contains(value, L"vcenter")) {
-      textStyle_ |= DT_VCENTER;
-      textStyle_ &= ~DT_BOTTOM;
-    }
-    if (Contains(value, L"bottom")) {
-      textStyle_ |= DT_BOTTOM;
-      textStyle_ &= ~DT_VCENTER;
-    }
-  } else if (std::wcscmp(name, L"endellipsis") == 0) {
-    if (ParseAttributeBool(value)) {
-      textStyle_ |= DT_END_ELLIPSIS;
-    } else {
-      textStyle_ &= ~DT_END_ELLIPSIS;
-    }
-  } else if (std::wcscmp(name, L"font") == 0) {
-    SetFont(ParseAttributeInt(value));
-  } else if (std::wcscmp(name, L"textcolor") == 0) {
-    SetTextColor(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"disabledtextcolor") == 0) {
+  const TTextAttributeUI text = ReadTextAttribute(name, value, textStyle_);
+  // The setters keep the size estimate right; alignment and ellipsis leave it as it is.
+  switch (text.which) {
+    case TextAttribute::kNone:
+      break;
+    case TextAttribute::kAlign:
+    case TextAttribute::kVAlign:
+    case TextAttribute::kEndEllipsis:
+      textStyle_ = text.style;
+      return;
+    case TextAttribute::kMultiLine:
+      SetMultiLine(text.flag);
+      return;
+    case TextAttribute::kFont:
+      SetFont(text.font);
+      return;
+    case TextAttribute::kTextColor:
+      SetTextColor(text.color);
+      return;
+    case TextAttribute::kTextPadding:
+      SetTextPadding(text.padding);
+      return;
+    case TextAttribute::kShowHtml:
+      SetShowHtml(text.flag);
+      return;
+  }
+  if (NameIs(name, L"disabledtextcolor")) {
     SetDisabledTextColor(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"textpadding") == 0) {
-    SetTextPadding(ParseAttributeRect(value));
-  } else if (std::wcscmp(name, L"multiline") == 0) {
-    SetMultiLine(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"showhtml") == 0) {
-    SetShowHtml(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"enabledeffect") == 0) {
+  } else if (NameIs(name, L"enabledeffect")) {
     SetEnabledEffect(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"enabledluminous") == 0) {
+  } else if (NameIs(name, L"enabledluminous")) {
     SetEnabledLuminous(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"luminousfuzzy") == 0) {
+  } else if (NameIs(name, L"luminousfuzzy")) {
     SetLuminousFuzzy(static_cast<float>(std::wcstod(value, nullptr)));
-  } else if (std::wcscmp(name, L"gradientangle") == 0) {
+  } else if (NameIs(name, L"gradientangle")) {
     SetGradientAngle(ParseAttributeInt(value));
-  } else if (std::wcscmp(name, L"enabledstroke") == 0) {
+  } else if (NameIs(name, L"enabledstroke")) {
     SetEnabledStroke(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"enabledshadow") == 0) {
+  } else if (NameIs(name, L"enabledshadow")) {
     SetEnabledShadow(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"gradientlength") == 0) {
+  } else if (NameIs(name, L"gradientlength")) {
     SetGradientLength(ParseAttributeInt(value));
-  } else if (std::wcscmp(name, L"shadowoffset") == 0) {
+  } else if (NameIs(name, L"shadowoffset")) {
     const SIZE offset = ParseAttributeSize(value);
     SetShadowOffset(offset.cx, offset.cy);
-  } else if (std::wcscmp(name, L"textcolor1") == 0) {
+  } else if (NameIs(name, L"textcolor1")) {
     SetTextColor1(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"textshadowcolora") == 0) {
+  } else if (NameIs(name, L"textshadowcolora")) {
     SetTextShadowColorA(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"textshadowcolorb") == 0) {
+  } else if (NameIs(name, L"textshadowcolorb")) {
     SetTextShadowColorB(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"strokecolor") == 0) {
+  } else if (NameIs(name, L"strokecolor")) {
     SetStrokeColor(ParseAttributeColor(value));
   } else {
     CControlUI::SetAttribute(name, value);

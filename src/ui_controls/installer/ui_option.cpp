@@ -1,13 +1,12 @@
 #include "ui_controls/installer/ui_option.h"
 
-#include <cwchar>
-
 #include "ui_controls/installer/ui_control_images.h"
 #include "ui_controls/installer/ui_control_state.h"
 #include "ui_core/drawing/ui_render.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/values/ui_arrays.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 
@@ -18,7 +17,7 @@ COptionUI::~COptionUI() { LeaveGroup(); }
 const wchar_t* COptionUI::GetClass() const { return L"Option"; }
 
 void* COptionUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && std::wcscmp(name, L"Option") == 0) return this;
+  if (NameIs(name, L"Option")) return this;
   return CButtonUI::GetInterface(name);
 }
 
@@ -104,19 +103,19 @@ void COptionUI::SetForeImage(const wchar_t* description) {
 void COptionUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (std::wcscmp(name, L"group") == 0) {
+  if (NameIs(name, L"group")) {
     SetGroup(value);
-  } else if (std::wcscmp(name, L"selected") == 0) {
+  } else if (NameIs(name, L"selected")) {
     Selected(ParseAttributeBool(value), true);
-  } else if (std::wcscmp(name, L"selectedimage") == 0) {
+  } else if (NameIs(name, L"selectedimage")) {
     SetSelectedImage(value);
-  } else if (std::wcscmp(name, L"selectedhotimage") == 0) {
+  } else if (NameIs(name, L"selectedhotimage")) {
     SetSelectedHotImage(value);
-  } else if (std::wcscmp(name, L"foreimage") == 0) {
+  } else if (NameIs(name, L"foreimage")) {
     SetForeImage(value);
-  } else if (std::wcscmp(name, L"selectedbkcolor") == 0) {
+  } else if (NameIs(name, L"selectedbkcolor")) {
     SetSelectedBkColor(ParseAttributeColor(value));
-  } else if (std::wcscmp(name, L"selectedtextcolor") == 0) {
+  } else if (NameIs(name, L"selectedtextcolor")) {
     SetSelectedTextColor(ParseAttributeColor(value));
   } else {
     CButtonUI::SetAttribute(name, value);
@@ -163,7 +162,7 @@ void COptionUI::PaintText(HDC hDC) {
 const wchar_t* CCheckBoxUI::GetClass() const { return L"CheckBox"; }
 
 void* CCheckBoxUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && std::wcscmp(name, L"CheckBox") == 0) return this;
+  if (NameIs(name, L"CheckBox")) return this;
   return COptionUI::GetInterface(name);
 }
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cwchar>
 
 #include "ui_controls/installer/ui_control_images.h"
 #include "ui_controls/installer/ui_control_state.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -38,7 +38,7 @@ CProgressUI::~CProgressUI() = default;
 const wchar_t* CProgressUI::GetClass() const { return L"Progress"; }
 
 void* CProgressUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && std::wcscmp(name, L"Progress") == 0) return this;
+  if (NameIs(name, L"Progress")) return this;
   return CLabelUI::GetInterface(name);
 }
 
@@ -70,15 +70,15 @@ void CProgressUI::SetForeImage(const wchar_t* description) {
 void CProgressUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (std::wcscmp(name, L"foreimage") == 0) {
+  if (NameIs(name, L"foreimage")) {
     SetForeImage(value);
-  } else if (std::wcscmp(name, L"hor") == 0) {
+  } else if (NameIs(name, L"hor")) {
     SetHorizontal(ParseAttributeBool(value));
-  } else if (std::wcscmp(name, L"min") == 0) {
+  } else if (NameIs(name, L"min")) {
     SetMinValue(ParseAttributeInt(value));
-  } else if (std::wcscmp(name, L"max") == 0) {
+  } else if (NameIs(name, L"max")) {
     SetMaxValue(ParseAttributeInt(value));
-  } else if (std::wcscmp(name, L"value") == 0) {
+  } else if (NameIs(name, L"value")) {
     SetValue(ParseAttributeInt(value));
   } else {
     CLabelUI::SetAttribute(name, value);
@@ -119,7 +119,7 @@ CSliderUI::~CSliderUI() = default;
 const wchar_t* CSliderUI::GetClass() const { return L"Slider"; }
 
 void* CSliderUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && std::wcscmp(name, L"Slider") == 0) return this;
+  if (NameIs(name, L"Slider")) return this;
   return CProgressUI::GetInterface(name);
 }
 
@@ -266,17 +266,17 @@ void CSliderUI::DoEvent(TInputEventUI& event) {
 void CSliderUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (std::wcscmp(name, L"thumbimage") == 0) {
+  if (NameIs(name, L"thumbimage")) {
     SetThumbImage(value);
-  } else if (std::wcscmp(name, L"thumbhotimage") == 0) {
+  } else if (NameIs(name, L"thumbhotimage")) {
     SetThumbHotImage(value);
-  } else if (std::wcscmp(name, L"thumbpushedimage") == 0) {
+  } else if (NameIs(name, L"thumbpushedimage")) {
     SetThumbPushedImage(value);
-  } else if (std::wcscmp(name, L"thumbsize") == 0) {
+  } else if (NameIs(name, L"thumbsize")) {
     SetThumbSize(ParseAttributeSize(value));
-  } else if (std::wcscmp(name, L"step") == 0) {
+  } else if (NameIs(name, L"step")) {
     SetChangeStep(ParseAttributeInt(value));
-  } else if (std::wcscmp(name, L"imm") == 0) {
+  } else if (NameIs(name, L"imm")) {
     SetImmMode(ParseAttributeBool(value));
   } else {
     CProgressUI::SetAttribute(name, value);

@@ -3,22 +3,18 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cwchar>
 #include <new>
 
 #include "ui_controls/installer/ui_control_state.h"
 #include "ui_core/manager/ui_resources.h"
 #include "ui_core/manager/ui_scrollbar.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
 
 constexpr int kMaxDropBoxSize = 10000;
-
-bool Is(const wchar_t* name, const wchar_t* expected) {
-  return name != nullptr && std::wcscmp(name, expected) == 0;
-}
 
 bool IsMouseEvent(const TInputEventUI& event) {
   return event.type >= kEventMouseFirst && event.type <= kEventMouseLast;
@@ -141,7 +137,7 @@ void CComboWnd::Abandon() {
 
 bool CComboWnd::IsScrollBarAt(LPARAM lParam) {
   CControlUI* control = manager_.FindControl(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-  return control != nullptr && Is(control->GetClass(), L"ScrollBar");
+  return control != nullptr && NameIs(control->GetClass(), L"ScrollBar");
 }
 
 void CComboWnd::EnsureVisible(int index) {
@@ -251,8 +247,8 @@ CComboUI::~CComboUI() {
 const wchar_t* CComboUI::GetClass() const { return L"Combo"; }
 
 void* CComboUI::GetInterface(const wchar_t* name) {
-  if (Is(name, L"IListOwner")) return static_cast<IListOwnerUI*>(this);
-  if (Is(name, L"Combo")) return this;
+  if (NameIs(name, L"IListOwner")) return static_cast<IListOwnerUI*>(this);
+  if (NameIs(name, L"Combo")) return this;
   return CContainerUI::GetInterface(name);
 }
 
@@ -462,20 +458,20 @@ void CComboUI::DoEvent(TInputEventUI& event) {
 void CComboUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (Is(name, L"textpadding")) {
+  if (NameIs(name, L"textpadding")) {
     SetTextPadding(ParseAttributeRect(value));
-  } else if (Is(name, L"showtext")) {
+  } else if (NameIs(name, L"showtext")) {
     SetShowText(ParseAttributeBool(value));
   } else if (SetBoxImageAttribute(*this, name, value,
                                   {&normalImage_, &hotImage_, &pushedImage_, &focusedImage_},
                                   {L"disabledimage", &disabledImage_})) {
     // a state image, set
-  } else if (Is(name, L"dropbox")) {
+  } else if (NameIs(name, L"dropbox")) {
     SetDropBoxAttributeList(value);
-  } else if (Is(name, L"dropboxsize")) {
+  } else if (NameIs(name, L"dropboxsize")) {
     SetDropBoxSize(ParseAttributeSize(value));
   } else {
-    switch (SetListInfoAttribute(info_, name, value)) {
+    switch (SetListInfoAttribute(info_, name, value, kComboItemTextAttributes)) {
       case ListInfoChange::kUnknown:
         CContainerUI::SetAttribute(name, value);
         break;

@@ -9,15 +9,12 @@
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/manager/ui_scrollbar.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
 
 using namespace LayoutMath;
-
-bool Is(const wchar_t* name, const wchar_t* expected) {
-  return name != nullptr && std::wcscmp(name, expected) == 0;
-}
 
 bool IsMouseEvent(const TInputEventUI& event) {
   return event.type >= kEventMouseFirst && event.type <= kEventMouseLast;
@@ -31,22 +28,6 @@ RECT InsetRect(const RECT& rc, const RECT& inset) {
   if (inner.right < inner.left) inner.right = inner.left;
   if (inner.bottom < inner.top) inner.bottom = inner.top;
   return inner;
-}
-
-// The item attributes a list has beyond those it shares with the combo box.
-bool SetListOnlyStyle(TListInfoUI& info, const wchar_t* name, const wchar_t* value) {
-  if (Is(name, L"itemvalign")) {
-    info.textStyle = ApplyVerticalAlign(info.textStyle, value);
-  } else if (Is(name, L"itemendellipsis")) {
-    info.textStyle = ParseAttributeBool(value) ? info.textStyle | DT_END_ELLIPSIS
-                                               : info.textStyle & ~DT_END_ELLIPSIS;
-  } else if (Is(name, L"itemmultiline")) {
-    info.textStyle = ParseAttributeBool(value) ? (info.textStyle & ~DT_SINGLELINE) | DT_WORDBREAK
-                                               : info.textStyle | DT_SINGLELINE;
-  } else {
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -188,9 +169,9 @@ CListUI::~CListUI() = default;
 const wchar_t* CListUI::GetClass() const { return L"List"; }
 
 void* CListUI::GetInterface(const wchar_t* name) {
-  if (Is(name, L"List")) return this;
-  if (Is(name, L"IList")) return static_cast<IListUI*>(this);
-  if (Is(name, L"IListOwner")) return static_cast<IListOwnerUI*>(this);
+  if (NameIs(name, L"List")) return this;
+  if (NameIs(name, L"IList")) return static_cast<IListUI*>(this);
+  if (NameIs(name, L"IListOwner")) return static_cast<IListOwnerUI*>(this);
   return CVerticalLayoutUI::GetInterface(name);
 }
 
@@ -529,22 +510,20 @@ void CListUI::Move(SIZE offset, bool needInvalidate) {
 void CListUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (Is(name, L"header")) {
-    header_->SetVisible(!Is(value, L"hidden"));
-  } else if (Is(name, L"headerbkimage")) {
+  if (NameIs(name, L"header")) {
+    header_->SetVisible(!NameIs(value, L"hidden"));
+  } else if (NameIs(name, L"headerbkimage")) {
     header_->SetBkImage(value);
-  } else if (Is(name, L"scrollselect")) {
+  } else if (NameIs(name, L"scrollselect")) {
     SetScrollSelect(ParseAttributeBool(value));
-  } else if (Is(name, L"multiexpanding")) {
+  } else if (NameIs(name, L"multiexpanding")) {
     SetMultiExpanding(ParseAttributeBool(value));
-  } else if (Is(name, L"vscrollbar") || Is(name, L"hscrollbar") || Is(name, L"vscrollbarstyle") ||
-             Is(name, L"hscrollbarstyle")) {
+  } else if (NameIs(name, L"vscrollbar") || NameIs(name, L"hscrollbar") ||
+             NameIs(name, L"vscrollbarstyle") || NameIs(name, L"hscrollbarstyle")) {
     // The bars belong to the body, which scrolls.
     body_->SetAttribute(name, value);
-  } else if (SetListOnlyStyle(info_, name, value)) {
-    NeedUpdate();
   } else {
-    switch (SetListInfoAttribute(info_, name, value)) {
+    switch (SetListInfoAttribute(info_, name, value, kListItemTextAttributes)) {
       case ListInfoChange::kUnknown:
         CVerticalLayoutUI::SetAttribute(name, value);
         break;
@@ -554,6 +533,7 @@ void CListUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
         break;
       case ListInfoChange::kLayout:
       case ListInfoChange::kHtmlChanged:
+      case ListInfoChange::kTextStyle:  // the items measure and draw their text with it
         NeedUpdate();
         break;
       case ListInfoChange::kStored:

@@ -1,7 +1,6 @@
 #include "ui_controls/lists/ui_list_elements.h"
 
 #include <algorithm>
-#include <cwchar>
 #include <new>
 
 #include "ui_controls/installer/ui_control_state.h"
@@ -9,6 +8,7 @@
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/manager/ui_resources.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -16,10 +16,6 @@ namespace {
 constexpr UINT kElementFlags = 0x04;
 constexpr int kMeasureExtent = 9999;
 constexpr UINT kHorizontalAlignBits = DT_CENTER | DT_RIGHT;
-
-bool Is(const wchar_t* name, const wchar_t* expected) {
-  return name != nullptr && std::wcscmp(name, expected) == 0;
-}
 
 bool IsMouseEvent(const TInputEventUI& event) {
   return event.type >= kEventMouseFirst && event.type <= kEventMouseLast;
@@ -85,7 +81,7 @@ void CListItemBaseUI<Base>::SetEnabled(bool enabled) {
 
 template <class Base>
 void CListItemBaseUI<Base>::SetAttribute(const wchar_t* name, const wchar_t* value) {
-  if (Is(name, L"selected")) {
+  if (NameIs(name, L"selected")) {
     Select(true, true);
   } else {
     Base::SetAttribute(name, value);
@@ -203,8 +199,8 @@ CListElementUI::~CListElementUI() = default;
 const wchar_t* CListElementUI::GetClass() const { return L"ListElement"; }
 
 void* CListElementUI::GetInterface(const wchar_t* name) {
-  if (Is(name, L"IListItem")) return static_cast<IListItemUI*>(this);
-  if (Is(name, L"ListElement")) return this;
+  if (NameIs(name, L"IListItem")) return static_cast<IListItemUI*>(this);
+  if (NameIs(name, L"ListElement")) return this;
   return CControlUI::GetInterface(name);
 }
 
@@ -230,7 +226,7 @@ CListLabelElementUI::~CListLabelElementUI() = default;
 const wchar_t* CListLabelElementUI::GetClass() const { return L"ListLabelElement"; }
 
 void* CListLabelElementUI::GetInterface(const wchar_t* name) {
-  if (Is(name, L"ListLabelElement")) return this;
+  if (NameIs(name, L"ListLabelElement")) return this;
   return CListElementUI::GetInterface(name);
 }
 
@@ -351,7 +347,7 @@ CListTextElementUI::~CListTextElementUI() { delete[] columnTexts_; }
 const wchar_t* CListTextElementUI::GetClass() const { return L"ListTextElement"; }
 
 void* CListTextElementUI::GetInterface(const wchar_t* name) {
-  if (Is(name, L"ListTextElement")) return this;
+  if (NameIs(name, L"ListTextElement")) return this;
   return CListLabelElementUI::GetInterface(name);
 }
 
@@ -507,8 +503,8 @@ CListContainerElementUI::~CListContainerElementUI() = default;
 const wchar_t* CListContainerElementUI::GetClass() const { return L"ListContainerElement"; }
 
 void* CListContainerElementUI::GetInterface(const wchar_t* name) {
-  if (Is(name, L"IListItem")) return static_cast<IListItemUI*>(this);
-  if (Is(name, L"ListContainerElement")) return this;
+  if (NameIs(name, L"IListItem")) return static_cast<IListItemUI*>(this);
+  if (NameIs(name, L"ListContainerElement")) return this;
   return CContainerUI::GetInterface(name);
 }
 
@@ -527,7 +523,7 @@ void CListContainerElementUI::DoEvent(TInputEventUI& event) {
 }
 
 void CListContainerElementUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
-  if (Is(name, L"expandable")) {
+  if (NameIs(name, L"expandable")) {
     SetExpandable(ParseAttributeBool(value));
   } else {
     CListItemBaseUI<CContainerUI>::SetAttribute(name, value);
@@ -566,7 +562,7 @@ CListHBoxElementUI::~CListHBoxElementUI() = default;
 const wchar_t* CListHBoxElementUI::GetClass() const { return L"ListHBoxElement"; }
 
 void* CListHBoxElementUI::GetInterface(const wchar_t* name) {
-  if (Is(name, L"ListHBoxElement")) return this;
+  if (NameIs(name, L"ListHBoxElement")) return this;
   return CListContainerElementUI::GetInterface(name);
 }
 

@@ -1,22 +1,19 @@
 #include "ui_controls/lists/ui_list_header.h"
 
 #include <algorithm>
-#include <cwchar>
 
 #include "ui_controls/installer/ui_control_images.h"
 #include "ui_controls/installer/ui_control_state.h"
+#include "ui_controls/installer/ui_text_attributes.h"
 #include "ui_controls/lists/ui_list_shared.h"
 #include "ui_core/drawing/ui_render.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/manager/ui_resources.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
-
-bool Is(const wchar_t* name, const wchar_t* expected) {
-  return name != nullptr && std::wcscmp(name, expected) == 0;
-}
 
 // One line of the window's default font with 4 pixels above and below.
 int DefaultLineHeight(CWindowManagerUI* manager) {
@@ -35,7 +32,7 @@ CListHeaderUI::~CListHeaderUI() = default;
 const wchar_t* CListHeaderUI::GetClass() const { return L"ListHeader"; }
 
 void* CListHeaderUI::GetInterface(const wchar_t* name) {
-  if (Is(name, L"ListHeader")) return this;
+  if (NameIs(name, L"ListHeader")) return this;
   return CHorizontalLayoutUI::GetInterface(name);
 }
 
@@ -61,7 +58,7 @@ CListHeaderItemUI::~CListHeaderItemUI() = default;
 const wchar_t* CListHeaderItemUI::GetClass() const { return L"ListHeaderItem"; }
 
 void* CListHeaderItemUI::GetInterface(const wchar_t* name) {
-  if (Is(name, L"ListHeaderItem")) return this;
+  if (NameIs(name, L"ListHeaderItem")) return this;
   return CControlUI::GetInterface(name);
 }
 
@@ -152,40 +149,26 @@ void CListHeaderItemUI::DoEvent(TInputEventUI& event) {
 void CListHeaderItemUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (Is(name, L"dragable")) {
-    SetDragable(ParseAttributeBool(value));
-  } else if (Is(name, L"align")) {
-    textStyle_ = ApplyHorizontalAlign(textStyle_, value);
-  } else if (Is(name, L"valign")) {
-    textStyle_ = ApplyVerticalAlign(textStyle_, value);
-  } else if (Is(name, L"endellipsis")) {
-    textStyle_ = ParseAttributeBool(value) ? textStyle_ | DT_END_ELLIPSIS
-                                           : textStyle_ & ~DT_END_ELLIPSIS;
-  } else if (Is(name, L"multiline")) {
-    textStyle_ = ParseAttributeBool(value) ? (textStyle_ & ~DT_SINGLELINE) | DT_WORDBREAK
-                                           : textStyle_ | DT_SINGLELINE;
-  } else if (Is(name, L"font")) {
-    font_ = ParseAttributeInt(value);
-  } else if (Is(name, L"textcolor")) {
-    textColor_ = ParseAttributeColor(value);
-    Invalidate();
-  } else if (Is(name, L"textpadding")) {
-    textPadding_ = ParseAttributeRect(value);
-    Invalidate();
-  } else if (Is(name, L"showhtml")) {
-    const bool showHtml = ParseAttributeBool(value);
-    if (showHtml != showHtml_) {
-      showHtml_ = showHtml;
+  const TTextAttributeUI text = ReadTextAttribute(name, value, textStyle_);
+  if (text.which != TextAttribute::kNone) {
+    const bool changed =
+        StoreTextAttribute(text, {textStyle_, font_, textColor_, textPadding_, showHtml_});
+    // A new colour, padding or mark-up repaints the column; style and font show at its next paint.
+    if (changed && (text.which == TextAttribute::kTextColor ||
+                    text.which == TextAttribute::kTextPadding ||
+                    text.which == TextAttribute::kShowHtml)) {
       Invalidate();
     }
+  } else if (NameIs(name, L"dragable")) {
+    SetDragable(ParseAttributeBool(value));
   } else if (SetBoxImageAttribute(*this, name, value,
                                   {&normalImage_, &hotImage_, &pushedImage_, &focusedImage_},
                                   {L"sepimage", &sepImage_})) {
     // a state image, set
-  } else if (Is(name, L"sepwidth")) {
+  } else if (NameIs(name, L"sepwidth")) {
     // Wider than any screen means a broken skin; keep the band inside a sane range.
     SetSepWidth(std::min(std::max(ParseAttributeInt(value), -10000), 10000));
-  } else if (Is(name, L"sepcolor")) {
+  } else if (NameIs(name, L"sepcolor")) {
     sepColor_ = ParseAttributeColor(value);
     Invalidate();
   } else {

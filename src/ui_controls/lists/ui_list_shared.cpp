@@ -1,22 +1,18 @@
 #include "ui_controls/lists/ui_list_shared.h"
 
 #include <algorithm>
-#include <cwchar>
 #include <vector>
 
 #include "ui_controls/installer/ui_control_images.h"
 #include "ui_core/drawing/ui_render.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
 
 // Line widths beyond this come only from broken skins; they would swamp every item.
 constexpr int kMaxLineSize = 1000;
-
-bool Is(const wchar_t* name, const wchar_t* expected) { return std::wcscmp(name, expected) == 0; }
-
-bool Contains(const wchar_t* text, const wchar_t* word) { return std::wcsstr(text, word) != nullptr; }
 
 int LineSize(const wchar_t* value) {
   return std::min(std::max(ParseAttributeInt(value), 0), kMaxLineSize);
@@ -28,7 +24,6 @@ struct ColorField {
 };
 
 const ColorField kColorFields[] = {
-    {L"itemtextcolor", &TListInfoUI::textColor},
     {L"itembkcolor", &TListInfoUI::bkColor},
     {L"itemselectedtextcolor", &TListInfoUI::selectedTextColor},
     {L"itemselectedbkcolor", &TListInfoUI::selectedBkColor},
@@ -78,60 +73,45 @@ IListItemUI* AsListItem(CControlUI* control) {
   return static_cast<IListItemUI*>(control->GetInterface(L"IListItem"));
 }
 
-UINT ApplyHorizontalAlign(UINT style, const wchar_t* value) {
-  if (value == nullptr) return style;
-  if (Contains(value, L"left")) style &= ~(DT_CENTER | DT_RIGHT);
-  if (Contains(value, L"center")) style = (style & ~DT_RIGHT) | DT_CENTER;
-  if (Contains(value, L"right")) style = (style & ~DT_CENTER) | DT_RIGHT;
-  return style;
-}
-
-UINT ApplyVerticalAlign(UINT style, const wchar_t* value) {
-  if (value == nullptr) return style;
-  if (Contains(value, L"top")) style &= ~(DT_VCENTER | DT_BOTTOM);
-  if (Contains(value, L"vcenter")) style = (style & ~DT_BOTTOM) | DT_VCENTER;
-  if (Contains(value, L"bottom")) style = (style & ~DT_VCENTER) | DT_BOTTOM;
-  return style;
-}
-
-ListInfoChange SetListInfoAttribute(TListInfoUI& info, const wchar_t* name, const wchar_t* value) {
+ListInfoChange SetListInfoAttribute(TListInfoUI& info, const wchar_t* name, const wchar_t* value,
+                                    const TTextAttributeNamesUI& text) {
   if (name == nullptr) return ListInfoChange::kUnknown;
   if (value == nullptr) value = L"";
+  const TTextAttributeUI read = ReadTextAttribute(name, value, info.textStyle, text);
+  if (read.which != TextAttribute::kNone) {
+    if (!StoreTextAttribute(read, {info.textStyle, info.font, info.textColor, info.textPadding,
+                                   info.showHtml})) {
+      return ListInfoChange::kStored;
+    }
+    if (read.IsStyle()) return ListInfoChange::kTextStyle;
+    if (read.which == TextAttribute::kTextColor) return ListInfoChange::kAppearance;
+    if (read.which == TextAttribute::kTextPadding) return ListInfoChange::kLayout;
+    if (read.which == TextAttribute::kShowHtml) return ListInfoChange::kHtmlChanged;
+    return ListInfoChange::kStored;  // the font: the items measure with it at the next layout
+  }
   for (const ColorField& entry : kColorFields) {
-    if (!Is(name, entry.name)) continue;
+    if (!NameIs(name, entry.name)) continue;
     info.*entry.field = ParseAttributeColor(value);
     return ListInfoChange::kAppearance;
   }
   for (const ImageField& entry : kImageFields) {
-    if (!Is(name, entry.name)) continue;
+    if (!NameIs(name, entry.name)) continue;
     TImageDescUI& image = info.*entry.field;
     if (image.IsLoaded(value)) return ListInfoChange::kStored;
     image.SetDescription(value);
     return ListInfoChange::kImage;
   }
-  if (Is(name, L"itemheight")) {
+  if (NameIs(name, L"itemheight")) {
     info.itemHeight = std::max(ParseAttributeInt(value), 0);
-  } else if (Is(name, L"itemfont")) {
-    info.font = ParseAttributeInt(value);
-  } else if (Is(name, L"itemalign")) {
-    info.textStyle = ApplyHorizontalAlign(info.textStyle, value);
-  } else if (Is(name, L"itemtextpadding")) {
-    info.textPadding = ParseAttributeRect(value);
-    return ListInfoChange::kLayout;
-  } else if (Is(name, L"itemaltbk")) {
+  } else if (NameIs(name, L"itemaltbk")) {
     info.alternateBk = ParseAttributeBool(value);
     return ListInfoChange::kAppearance;
-  } else if (Is(name, L"itemvlinesize")) {
+  } else if (NameIs(name, L"itemvlinesize")) {
     info.vLineSize = LineSize(value);
     return ListInfoChange::kAppearance;
-  } else if (Is(name, L"itemhlinesize")) {
+  } else if (NameIs(name, L"itemhlinesize")) {
     info.hLineSize = LineSize(value);
     return ListInfoChange::kAppearance;
-  } else if (Is(name, L"itemshowhtml")) {
-    const bool showHtml = ParseAttributeBool(value);
-    if (showHtml == info.showHtml) return ListInfoChange::kStored;
-    info.showHtml = showHtml;
-    return ListInfoChange::kHtmlChanged;
   } else {
     return ListInfoChange::kUnknown;
   }
@@ -144,7 +124,7 @@ bool SetNamedImageAttribute(CControlUI& control, const wchar_t* name, const wcha
                             std::initializer_list<TNamedImageUI> images) {
   if (name == nullptr) return false;
   for (const TNamedImageUI& entry : images) {
-    if (!Is(name, entry.name)) continue;
+    if (!NameIs(name, entry.name)) continue;
     SetControlImage(control, *entry.image, value != nullptr ? value : L"");
     return true;
   }

@@ -7,6 +7,7 @@
 
 #include <initializer_list>
 
+#include "ui_controls/installer/ui_text_attributes.h"
 #include "ui_core/drawing/ui_image.h"
 #include "ui_core/manager/ui_container.h"
 #include "ui_core/manager/ui_control.h"
@@ -113,17 +114,16 @@ enum class ListInfoChange {
   kImage,        // a state image (cleared and given a new description)
   kLayout,       // the text padding
   kHtmlChanged,  // "itemshowhtml" took a new value
+  kTextStyle,    // the alignment, ellipsis or line bits of the item text style
 };
 
-// Applies one of the item attributes that lists and combo boxes share ("itemheight", "itemfont",
-// "itemalign", "itemtextpadding", the item colours and images, "itemaltbk", the line sizes and
-// colours, "itemshowhtml"); the caller repaints or lays out as the result says.
-ListInfoChange SetListInfoAttribute(TListInfoUI& info, const wchar_t* name, const wchar_t* value);
-
-// Sets the horizontal alignment bits of a text style from a text containing "left", "center" or
-// "right" (tested in that order; the last match wins).
-UINT ApplyHorizontalAlign(UINT style, const wchar_t* value);
-UINT ApplyVerticalAlign(UINT style, const wchar_t* value);
+// Applies one of the item attributes of a list or a combo box: the item text attributes that
+// `text` names ("itemalign", "itemfont", "itemtextcolor", "itemtextpadding", "itemshowhtml",
+// and for a list "itemvalign", "itemendellipsis", "itemmultiline"), "itemheight", the other
+// item colours and images, "itemaltbk", the line sizes and colours. The caller repaints or lays
+// out as the result says.
+ListInfoChange SetListInfoAttribute(TListInfoUI& info, const wchar_t* name, const wchar_t* value,
+                                    const TTextAttributeNamesUI& text);
 
 // --- state images of the box-like controls (header columns, combo boxes) -----------------------
 

@@ -1,9 +1,8 @@
 #include "ui_controls/lists/ui_text.h"
 
-#include <cwchar>
-
 #include "ui_core/drawing/ui_render.h"
 #include "ui_core/manager/ui_manager.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 
@@ -17,7 +16,7 @@ CTextUI::~CTextUI() = default;
 const wchar_t* CTextUI::GetClass() const { return L"Text"; }
 
 void* CTextUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && std::wcscmp(name, L"Text") == 0) return this;
+  if (NameIs(name, L"Text")) return this;
   return CLabelUI::GetInterface(name);
 }
 

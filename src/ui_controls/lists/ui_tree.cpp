@@ -1,12 +1,12 @@
 #include "ui_controls/lists/ui_tree.h"
 
 #include <algorithm>
-#include <cwchar>
 
 #include "ui_controls/lists/ui_list_header.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/values/ui_attributes.h"
 #include "ui_core/values/ui_delegate.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -14,10 +14,6 @@ namespace {
 constexpr int kNodeHeight = 18;
 constexpr int kNodeWidth = 250;
 constexpr int kIndentStep = 16;
-
-bool Is(const wchar_t* name, const wchar_t* expected) {
-  return name != nullptr && std::wcscmp(name, expected) == 0;
-}
 
 using TreeDelegate = CDelegate<CTreeViewUI, CTreeViewUI>;
 
@@ -36,7 +32,7 @@ bool SetItemColorAttribute(Target& target, const wchar_t* name, const wchar_t* v
       {L"selitemhottextcolor", &Target::SetSelItemHotTextColor},
   };
   for (const auto& setter : setters) {
-    if (!Is(name, setter.name)) continue;
+    if (!NameIs(name, setter.name)) continue;
     (target.*setter.set)(ParseAttributeColor(value));
     return true;
   }
@@ -93,8 +89,8 @@ CTreeNodeUI::~CTreeNodeUI() {
 const wchar_t* CTreeNodeUI::GetClass() const { return L"TreeNode"; }
 
 void* CTreeNodeUI::GetInterface(const wchar_t* name) {
-  if (Is(name, L"TreeNode")) return this;
-  if (Is(name, L"ITreeParent")) return static_cast<ITreeParentUI*>(this);
+  if (NameIs(name, L"TreeNode")) return this;
+  if (NameIs(name, L"ITreeParent")) return static_cast<ITreeParentUI*>(this);
   return CListContainerElementUI::GetInterface(name);
 }
 
@@ -138,17 +134,17 @@ void CTreeNodeUI::DoEvent(TInputEventUI& event) {
 void CTreeNodeUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (Is(name, L"text")) {
+  if (NameIs(name, L"text")) {
     itemButton_->SetText(value);
-  } else if (Is(name, L"horizattr")) {
+  } else if (NameIs(name, L"horizattr")) {
     row_->ApplyAttributeList(value);
-  } else if (Is(name, L"dotlineattr")) {
+  } else if (NameIs(name, L"dotlineattr")) {
     dottedLine_->ApplyAttributeList(value);
-  } else if (Is(name, L"folderattr")) {
+  } else if (NameIs(name, L"folderattr")) {
     folderButton_->ApplyAttributeList(value);
-  } else if (Is(name, L"checkboxattr")) {
+  } else if (NameIs(name, L"checkboxattr")) {
     checkBox_->ApplyAttributeList(value);
-  } else if (Is(name, L"itemattr")) {
+  } else if (NameIs(name, L"itemattr")) {
     itemButton_->ApplyAttributeList(value);
   } else if (!SetItemColorAttribute(*this, name, value)) {
     CListContainerElementUI::SetAttribute(name, value);
@@ -214,7 +210,7 @@ void CTreeNodeUI::PlaceChildNode(CTreeNodeUI* child) {
 
 bool CTreeNodeUI::AddChildNode(CControlUI* control) {
   CTreeNodeUI* node = AsNode(control);
-  if (node == nullptr || !Is(control->GetClass(), L"TreeNode") || !CanAdopt(node)) return false;
+  if (node == nullptr || !NameIs(control->GetClass(), L"TreeNode") || !CanAdopt(node)) return false;
   // The new subtree goes after the last row of this one.
   const int at = treeView_ != nullptr ? GetLastDescendant()->GetTreeIndex() : -1;
   PlaceChildNode(node);
@@ -293,8 +289,8 @@ CTreeViewUI::~CTreeViewUI() = default;
 const wchar_t* CTreeViewUI::GetClass() const { return L"TreeView"; }
 
 void* CTreeViewUI::GetInterface(const wchar_t* name) {
-  if (Is(name, L"TreeView")) return this;
-  if (Is(name, L"ITreeParent")) return static_cast<ITreeParentUI*>(this);
+  if (NameIs(name, L"TreeView")) return this;
+  if (NameIs(name, L"ITreeParent")) return static_cast<ITreeParentUI*>(this);
   return CListUI::GetInterface(name);
 }
 
@@ -492,11 +488,11 @@ void CTreeViewUI::SetSelItemHotTextColor(DWORD argb) {
 void CTreeViewUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (Is(name, L"visiblefolderbtn")) {
+  if (NameIs(name, L"visiblefolderbtn")) {
     SetVisibleFolderBtn(ParseAttributeBool(value));
-  } else if (Is(name, L"visiblecheckbtn")) {
+  } else if (NameIs(name, L"visiblecheckbtn")) {
     SetVisibleCheckBtn(ParseAttributeBool(value));
-  } else if (Is(name, L"itemminwidth")) {
+  } else if (NameIs(name, L"itemminwidth")) {
     SetItemMinWidth(static_cast<UINT>(std::max(ParseAttributeInt(value), 0)));
   } else if (!SetItemColorAttribute(*this, name, value)) {
     CListUI::SetAttribute(name, value);

@@ -6,6 +6,7 @@
 
 #include "ui_controls/installer/ui_native_overlay.h"
 #include "ui_core/manager/ui_manager.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -137,7 +138,7 @@ CDateTimeUI::~CDateTimeUI() { DestroyOwnedOverlay(manager_, picker_); }
 const wchar_t* CDateTimeUI::GetClass() const { return L"DateTime"; }
 
 void* CDateTimeUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && std::wcscmp(name, L"DateTime") == 0) return this;
+  if (NameIs(name, L"DateTime")) return this;
   return CLabelUI::GetInterface(name);
 }
 

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwchar>
 
 #include "ui_controls/installer/ui_gdiplus.h"
 #include "ui_core/archives/ui_skin_resource.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -29,8 +29,6 @@ struct GlobalMemoryTraits {
   static void close(pointer memory) noexcept { ::GlobalFree(memory); }
 };
 using UniqueGlobalMemory = Utils::UniqueResource<GlobalMemoryTraits>;
-
-bool IsName(const wchar_t* name, const wchar_t* expected) { return std::wcscmp(name, expected) == 0; }
 
 // The file's bytes from the skin folder or archive, else from the name as a path of its own.
 bool ReadGifBytes(const wchar_t* name, std::vector<uint8_t>* bytes) {
@@ -92,18 +90,18 @@ CGifAnimUI::~CGifAnimUI() {
 const wchar_t* CGifAnimUI::GetClass() const { return L"GifAnim"; }
 
 void* CGifAnimUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && IsName(name, L"GifAnim")) return this;
+  if (NameIs(name, L"GifAnim")) return this;
   return CControlUI::GetInterface(name);
 }
 
 void CGifAnimUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (IsName(name, L"bkimage")) {
+  if (NameIs(name, L"bkimage")) {
     SetBkImage(value);
-  } else if (IsName(name, L"autoplay")) {
+  } else if (NameIs(name, L"autoplay")) {
     SetAutoPlay(ParseAttributeBool(value));
-  } else if (IsName(name, L"autosize")) {
+  } else if (NameIs(name, L"autosize")) {
     SetAutoSize(ParseAttributeBool(value));
   } else {
     CControlUI::SetAttribute(name, value);

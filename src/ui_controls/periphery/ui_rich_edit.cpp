@@ -4,16 +4,17 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cwchar>
 #include <string>
 
 #include "ui_controls/installer/ui_control_state.h"
+#include "ui_controls/installer/ui_text_attributes.h"
 #include "ui_controls/periphery/ui_text_host.h"
 #include "ui_core/drawing/ui_render.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/manager/ui_scrollbar.h"
 #include "ui_core/values/ui_attributes.h"
 #include "ui_core/values/ui_clamp.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -25,8 +26,8 @@ constexpr UINT kCodePageUtf16 = 1200;
 // A bar shown or hidden while the control lays itself out changes the view: a few rounds settle
 // any real text, more would be a loop.
 constexpr int kMaxLayoutRounds = 3;
-
-bool IsName(const wchar_t* name, const wchar_t* expected) { return std::wcscmp(name, expected) == 0; }
+// "align" reads its words as a label does, into the edit style's alignment bits.
+constexpr TAlignWordsUI kEditAlignWords = {L"left", L"center", L"right", ES_CENTER, ES_RIGHT};
 
 bool IsButtonMessage(UINT message) { return message >= WM_LBUTTONDOWN && message <= WM_RBUTTONUP; }
 
@@ -88,9 +89,9 @@ const wchar_t* CRichEditUI::GetClass() const { return L"RichEdit"; }
 
 void* CRichEditUI::GetInterface(const wchar_t* name) {
   if (name != nullptr) {
-    if (IsName(name, L"RichEdit")) return this;
+    if (NameIs(name, L"RichEdit")) return this;
     // The window manager's TAB handling asks this: a control that answers takes the key.
-    if (IsName(name, L"WantTab")) return wantTab_ ? this : nullptr;
+    if (NameIs(name, L"WantTab")) return wantTab_ ? this : nullptr;
   }
   return CContainerUI::GetInterface(name);
 }
@@ -232,46 +233,43 @@ void CRichEditUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
   const bool isTrue = ParseAttributeBool(value);
-  if (IsName(name, L"vscrollbar")) {
+  if (NameIs(name, L"vscrollbar")) {
     if (isTrue) editStyle_ |= WS_VSCROLL | ES_DISABLENOSCROLL;
     CContainerUI::SetAttribute(name, value);
-  } else if (IsName(name, L"autovscroll")) {
+  } else if (NameIs(name, L"autovscroll")) {
     if (isTrue) editStyle_ |= ES_AUTOVSCROLL;
     CContainerUI::SetAttribute(name, value);
-  } else if (IsName(name, L"hscrollbar")) {
+  } else if (NameIs(name, L"hscrollbar")) {
     if (isTrue) editStyle_ |= WS_HSCROLL | ES_DISABLENOSCROLL;
     CContainerUI::SetAttribute(name, value);
-  } else if (IsName(name, L"autohscroll")) {
+  } else if (NameIs(name, L"autohscroll")) {
     if (isTrue) editStyle_ |= ES_AUTOHSCROLL;
-  } else if (IsName(name, L"wanttab")) {
+  } else if (NameIs(name, L"wanttab")) {
     wantTab_ = isTrue;
-  } else if (IsName(name, L"wantreturn")) {
+  } else if (NameIs(name, L"wantreturn")) {
     wantReturn_ = isTrue;
-  } else if (IsName(name, L"wantctrlreturn")) {
+  } else if (NameIs(name, L"wantctrlreturn")) {
     wantCtrlReturn_ = isTrue;
-  } else if (IsName(name, L"transparent")) {
+  } else if (NameIs(name, L"transparent")) {
     SetTransparent(isTrue);
-  } else if (IsName(name, L"rich")) {
+  } else if (NameIs(name, L"rich")) {
     SetRich(isTrue);
-  } else if (IsName(name, L"multiline")) {
-    if (IsName(value, L"false")) editStyle_ &= ~static_cast<DWORD>(ES_MULTILINE);
-  } else if (IsName(name, L"readonly")) {
+  } else if (NameIs(name, L"multiline")) {
+    if (NameIs(value, L"false")) editStyle_ &= ~static_cast<DWORD>(ES_MULTILINE);
+  } else if (NameIs(name, L"readonly")) {
     if (isTrue) {
       editStyle_ |= ES_READONLY;
       readOnly_ = true;
     }
-  } else if (IsName(name, L"password")) {
+  } else if (NameIs(name, L"password")) {
     if (isTrue) editStyle_ |= ES_PASSWORD;
-  } else if (IsName(name, L"align")) {
-    const DWORD alignment = ES_CENTER | ES_RIGHT;
-    if (std::wcsstr(value, L"left") != nullptr) editStyle_ &= ~alignment;
-    if (std::wcsstr(value, L"center") != nullptr) editStyle_ = (editStyle_ & ~alignment) | ES_CENTER;
-    if (std::wcsstr(value, L"right") != nullptr) editStyle_ = (editStyle_ & ~alignment) | ES_RIGHT;
-  } else if (IsName(name, L"font")) {
+  } else if (NameIs(name, L"align")) {
+    editStyle_ = ApplyAlignWords(editStyle_, value, kEditAlignWords);
+  } else if (NameIs(name, L"font")) {
     SetFont(ParseAttributeInt(value));
-  } else if (IsName(name, L"textcolor")) {
+  } else if (NameIs(name, L"textcolor")) {
     SetTextColor(ParseAttributeColor(value));
-  } else if (IsName(name, L"textpadding")) {
+  } else if (NameIs(name, L"textpadding")) {
     SetTextPadding(ParseAttributeRect(value));
   } else {
     CContainerUI::SetAttribute(name, value);

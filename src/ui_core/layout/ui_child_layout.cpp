@@ -3,6 +3,7 @@
 #include "ui_core/layout/ui_layouts.h"
 #include "ui_core/layout/ui_skin_build_guard.h"
 #include "ui_core/layout/ui_skin_builder.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 
@@ -11,13 +12,13 @@ CChildLayoutUI::CChildLayoutUI() = default;
 const wchar_t* CChildLayoutUI::GetClass() const { return L"ChildLayout"; }
 
 void* CChildLayoutUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && wcscmp(name, L"ChildLayout") == 0) return this;
+  if (NameIs(name, L"ChildLayout")) return this;
   return CControlUI::GetInterface(name);
 }
 
 void CChildLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;  // an attribute without a name sets nothing
-  if (wcscmp(name, L"xmlfile") == 0) {
+  if (NameIs(name, L"xmlfile")) {
     SetChildLayoutXML(value);
   } else {
     CContainerUI::SetAttribute(name, value);

@@ -11,20 +11,20 @@ namespace SkinUI {
 // The drag state of a separator band, shared by the vertical and horizontal layouts.
 constexpr UINT kSeparatorCaptured = 0x40;
 
-class CVerticalLayoutUI : public CContainerUI {
+// What the vertical and the horizontal layout share: one stacking of the children and one
+// separator band with its drag, along the axis that `Vertical` names (true: top to bottom, the
+// band at the bottom edge or, for a negative size, the top edge; false: left to right, the band
+// at the right or left edge).
+template <bool Vertical>
+class CLinearLayoutUI : public CContainerUI {
 public:
-  CVerticalLayoutUI();
-
-  const wchar_t* GetClass() const override;
-  void* GetInterface(const wchar_t* name) override;
   UINT GetControlFlags() const override;
   void SetPos(RECT rc, bool needInvalidate = true) override;
   void DoEvent(TInputEventUI& event) override;
+  // "sepheight" (vertical) or "sepwidth" (horizontal), and "sepimm".
   void SetAttribute(const wchar_t* name, const wchar_t* value) override;
   void DoPostPaint(HDC hDC, const RECT& paint) override;
 
-  int GetSepHeight() const { return separatorSize_; }
-  void SetSepHeight(int height) { separatorSize_ = height; }
   bool IsSepImmMode() const { return immediateMode_; }
   void SetSepImmMode(bool immediate);
   // The separator band: of the drag's new position when a drag runs and useNew is set, else of
@@ -32,7 +32,9 @@ public:
   RECT GetSeparatorRect(bool useNew) const;
 
 protected:
-  // The placement and the separator drag are shared with the horizontal layout.
+  CLinearLayoutUI() = default;
+
+  // The placement and the separator drag, written once for both axes.
   friend struct LinearLayoutOps;
 
   int separatorSize_ = 0;
@@ -42,33 +44,29 @@ protected:
   bool immediateMode_ = false;
 };
 
-class CHorizontalLayoutUI : public CContainerUI {
+extern template class CLinearLayoutUI<true>;
+extern template class CLinearLayoutUI<false>;
+
+class CVerticalLayoutUI : public CLinearLayoutUI<true> {
+public:
+  CVerticalLayoutUI();
+
+  const wchar_t* GetClass() const override;
+  void* GetInterface(const wchar_t* name) override;
+
+  int GetSepHeight() const { return separatorSize_; }
+  void SetSepHeight(int height) { separatorSize_ = height; }
+};
+
+class CHorizontalLayoutUI : public CLinearLayoutUI<false> {
 public:
   CHorizontalLayoutUI();
 
   const wchar_t* GetClass() const override;
   void* GetInterface(const wchar_t* name) override;
-  UINT GetControlFlags() const override;
-  void SetPos(RECT rc, bool needInvalidate = true) override;
-  void DoEvent(TInputEventUI& event) override;
-  void SetAttribute(const wchar_t* name, const wchar_t* value) override;
-  void DoPostPaint(HDC hDC, const RECT& paint) override;
 
   int GetSepWidth() const { return separatorSize_; }
   void SetSepWidth(int width) { separatorSize_ = width; }
-  bool IsSepImmMode() const { return immediateMode_; }
-  void SetSepImmMode(bool immediate);
-  RECT GetSeparatorRect(bool useNew) const;
-
-protected:
-  // The placement and the separator drag are shared with the horizontal layout.
-  friend struct LinearLayoutOps;
-
-  int separatorSize_ = 0;
-  UINT buttonState_ = 0;
-  POINT lastMouse_ = {0, 0};
-  RECT newPos_ = {0, 0, 0, 0};
-  bool immediateMode_ = false;
 };
 
 class CTileLayoutUI : public CContainerUI {

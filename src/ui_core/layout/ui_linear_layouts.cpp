@@ -10,6 +10,7 @@
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/values/ui_attributes.h"
 #include "ui_core/values/ui_geometry.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 
@@ -191,7 +192,7 @@ void PlaceStack(CContainerUI& layout, const Axis& axis, CrossAlign align) {
 
 }  // namespace
 
-// The separator band and its drag, for either layout (the fields have the same names in both).
+// The separator band and its drag, for either axis of the shared base.
 struct LinearLayoutOps {
   template <class Layout>
   static RECT SeparatorRect(const Layout& layout, bool useNew, const Axis& axis) {
@@ -326,8 +327,7 @@ struct LinearLayoutOps {
 };
 
 namespace {
-constexpr Axis kVertical{true};
-constexpr Axis kHorizontal{false};
+constexpr Axis AxisOf(bool vertical) { return Axis{vertical}; }
 
 CrossAlign HorizontalAlign(UINT align) {
   if (align == DT_CENTER) return CrossAlign::Center;
@@ -342,94 +342,74 @@ CrossAlign VerticalAlign(UINT align) {
 }
 }  // namespace
 
-// ---- CVerticalLayoutUI ----
+// ---- CLinearLayoutUI ----
+
+template <bool Vertical>
+UINT CLinearLayoutUI<Vertical>::GetControlFlags() const {
+  return LinearLayoutOps::ControlFlags(*this);
+}
+
+template <bool Vertical>
+void CLinearLayoutUI<Vertical>::SetPos(RECT rc, bool needInvalidate) {
+  CControlUI::SetPos(rc, needInvalidate);
+  // A vertical stack aligns its children across by "childalign", a row by "childvalign".
+  PlaceStack(*this, AxisOf(Vertical),
+             Vertical ? HorizontalAlign(GetChildAlign()) : VerticalAlign(GetChildVAlign()));
+}
+
+template <bool Vertical>
+void CLinearLayoutUI<Vertical>::DoEvent(TInputEventUI& event) {
+  if (!LinearLayoutOps::HandleEvent(*this, event, AxisOf(Vertical))) CContainerUI::DoEvent(event);
+}
+
+template <bool Vertical>
+void CLinearLayoutUI<Vertical>::SetAttribute(const wchar_t* name, const wchar_t* value) {
+  if (name == nullptr) return;  // an attribute without a name sets nothing
+  if (NameIs(name, Vertical ? L"sepheight" : L"sepwidth")) {
+    separatorSize_ = ParseAttributeInt(value);
+  } else if (NameIs(name, L"sepimm")) {
+    SetSepImmMode(ParseAttributeBool(value));
+  } else {
+    CContainerUI::SetAttribute(name, value);
+  }
+}
+
+template <bool Vertical>
+void CLinearLayoutUI<Vertical>::DoPostPaint(HDC hDC, const RECT& /*paint*/) {
+  LinearLayoutOps::PostPaint(*this, hDC, AxisOf(Vertical));
+}
+
+template <bool Vertical>
+void CLinearLayoutUI<Vertical>::SetSepImmMode(bool immediate) {
+  LinearLayoutOps::SetImmediate(*this, immediate);
+}
+
+template <bool Vertical>
+RECT CLinearLayoutUI<Vertical>::GetSeparatorRect(bool useNew) const {
+  return LinearLayoutOps::SeparatorRect(*this, useNew, AxisOf(Vertical));
+}
+
+template class CLinearLayoutUI<true>;
+template class CLinearLayoutUI<false>;
+
+// ---- CVerticalLayoutUI, CHorizontalLayoutUI ----
 
 CVerticalLayoutUI::CVerticalLayoutUI() = default;
 
 const wchar_t* CVerticalLayoutUI::GetClass() const { return L"VerticalLayout"; }
 
 void* CVerticalLayoutUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && wcscmp(name, L"VerticalLayout") == 0) return this;
+  if (NameIs(name, L"VerticalLayout")) return this;
   return CContainerUI::GetInterface(name);
 }
-
-UINT CVerticalLayoutUI::GetControlFlags() const { return LinearLayoutOps::ControlFlags(*this); }
-
-void CVerticalLayoutUI::SetPos(RECT rc, bool needInvalidate) {
-  CControlUI::SetPos(rc, needInvalidate);
-  PlaceStack(*this, kVertical, HorizontalAlign(GetChildAlign()));
-}
-
-void CVerticalLayoutUI::DoEvent(TInputEventUI& event) {
-  if (!LinearLayoutOps::HandleEvent(*this, event, kVertical)) CContainerUI::DoEvent(event);
-}
-
-void CVerticalLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
-  if (name == nullptr) return;  // an attribute without a name sets nothing
-  if (wcscmp(name, L"sepheight") == 0) {
-    SetSepHeight(ParseAttributeInt(value));
-  } else if (wcscmp(name, L"sepimm") == 0) {
-    SetSepImmMode(ParseAttributeBool(value));
-  } else {
-    CContainerUI::SetAttribute(name, value);
-  }
-}
-
-void CVerticalLayoutUI::DoPostPaint(HDC hDC, const RECT& /*paint*/) {
-  LinearLayoutOps::PostPaint(*this, hDC, kVertical);
-}
-
-void CVerticalLayoutUI::SetSepImmMode(bool immediate) {
-  LinearLayoutOps::SetImmediate(*this, immediate);
-}
-
-RECT CVerticalLayoutUI::GetSeparatorRect(bool useNew) const {
-  return LinearLayoutOps::SeparatorRect(*this, useNew, kVertical);
-}
-
-// ---- CHorizontalLayoutUI ----
 
 CHorizontalLayoutUI::CHorizontalLayoutUI() = default;
 
 const wchar_t* CHorizontalLayoutUI::GetClass() const { return L"HorizontalLayout"; }
 
 void* CHorizontalLayoutUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && wcscmp(name, L"HorizontalLayout") == 0) return this;
+  if (NameIs(name, L"HorizontalLayout")) return this;
   return CContainerUI::GetInterface(name);
-}
-
-UINT CHorizontalLayoutUI::GetControlFlags() const { return LinearLayoutOps::ControlFlags(*this); }
-
-void CHorizontalLayoutUI::SetPos(RECT rc, bool needInvalidate) {
-  CControlUI::SetPos(rc, needInvalidate);
-  PlaceStack(*this, kHorizontal, VerticalAlign(GetChildVAlign()));
-}
-
-void CHorizontalLayoutUI::DoEvent(TInputEventUI& event) {
-  if (!LinearLayoutOps::HandleEvent(*this, event, kHorizontal)) CContainerUI::DoEvent(event);
-}
-
-void CHorizontalLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
-  if (name == nullptr) return;  // an attribute without a name sets nothing
-  if (wcscmp(name, L"sepwidth") == 0) {
-    SetSepWidth(ParseAttributeInt(value));
-  } else if (wcscmp(name, L"sepimm") == 0) {
-    SetSepImmMode(ParseAttributeBool(value));
-  } else {
-    CContainerUI::SetAttribute(name, value);
-  }
-}
-
-void CHorizontalLayoutUI::DoPostPaint(HDC hDC, const RECT& /*paint*/) {
-  LinearLayoutOps::PostPaint(*this, hDC, kHorizontal);
-}
-
-void CHorizontalLayoutUI::SetSepImmMode(bool immediate) {
-  LinearLayoutOps::SetImmediate(*this, immediate);
-}
-
-RECT CHorizontalLayoutUI::GetSeparatorRect(bool useNew) const {
-  return LinearLayoutOps::SeparatorRect(*this, useNew, kHorizontal);
 }
 
 }  // namespace SkinUI

@@ -1,6 +1,5 @@
 #include "ui_core/layout/ui_skin_builder.h"
 
-#include <cwchar>
 #include <initializer_list>
 
 #include "base/log.h"
@@ -10,6 +9,7 @@
 #include "ui_core/manager/ui_globals.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -17,17 +17,18 @@ namespace {
 // Font sizes beyond this (pixels, either sign) come only from broken skins.
 constexpr int kMaxFontSize = 1000;
 
-bool NameIs(const wchar_t* name, const wchar_t* expected) {
-  return name != nullptr && ::CompareStringOrdinal(name, -1, expected, -1, TRUE) == CSTR_EQUAL;
-}
-
-bool FlagIsTrue(const wchar_t* value) { return NameIs(value, L"true"); }
+// A flag of a resource element is set by "true" in any case.
+bool FlagIsTrue(const wchar_t* value) { return NameIsNoCase(value, L"true"); }
 
 void LogUnknownAttribute(const wchar_t* element, const wchar_t* attribute) {
   UTILS_LOG(L"attribute %ls of %ls ignored\r\n", attribute, element);
 }
 
-// Where one attribute of a resource element goes, by the type of its target: text as it stands,
+// How an element's attribute names compare: the resource elements of the window pass take them
+// in any case, an Include only as written.
+enum class NameCase { kAny, kExact };
+
+// Where one attribute of a skin element goes, by the type of its target: text as it stands,
 // a whole number, a colour, or a flag that only "true" sets.
 class AttributeSlot {
 public:
@@ -36,9 +37,11 @@ public:
   AttributeSlot(const wchar_t* name, DWORD* color) : name_(name), color_(color) {}
   AttributeSlot(const wchar_t* name, bool* flag) : name_(name), flag_(flag) {}
 
-  // Stores value when attribute is this slot's name (in any case).
-  bool Take(const wchar_t* attribute, const wchar_t* value) const {
-    if (!NameIs(attribute, name_)) return false;
+  // Stores value when attribute is this slot's name.
+  bool Take(const wchar_t* attribute, const wchar_t* value, NameCase nameCase) const {
+    const bool named = nameCase == NameCase::kAny ? NameIsNoCase(attribute, name_)
+                                                  : NameIs(attribute, name_);
+    if (!named) return false;
     if (text_ != nullptr) *text_ = value;
     if (number_ != nullptr) *number_ = ParseAttributeInt(value);
     if (color_ != nullptr) *color_ = ParseAttributeColor(value);
@@ -54,16 +57,17 @@ private:
   bool* flag_ = nullptr;
 };
 
-// Reads the attributes of a resource element into their slots in document order (a repeated
-// attribute: the last one counts). One that no slot names is logged and ignored, so that a
-// misspelt attribute in a skin shows up in the log instead of silently doing nothing.
-void ReadResourceAttributes(const CXmlNodeUI& node, std::initializer_list<AttributeSlot> slots) {
+// Reads the attributes of an element into their slots in document order (a repeated attribute:
+// the last one counts). One that no slot names is logged and ignored, so that a misspelt
+// attribute in a skin shows up in the log instead of silently doing nothing.
+void ReadAttributes(const CXmlNodeUI& node, NameCase nameCase,
+                    std::initializer_list<AttributeSlot> slots) {
   for (int i = 0; i < node.GetAttributeCount(); ++i) {
     const wchar_t* attribute = node.GetAttributeName(i);
     const wchar_t* value = node.GetAttributeValue(i);
     bool taken = false;
     for (const AttributeSlot& slot : slots) {
-      if (slot.Take(attribute, value)) {
+      if (slot.Take(attribute, value, nameCase)) {
         taken = true;
         break;
       }
@@ -72,9 +76,8 @@ void ReadResourceAttributes(const CXmlNodeUI& node, std::initializer_list<Attrib
   }
 }
 
-bool IsResourceElement(const wchar_t* name) {
-  return NameIs(name, L"Image") || NameIs(name, L"Font") || NameIs(name, L"Default") ||
-         NameIs(name, L"MultiLanguage");
+void ReadResourceAttributes(const CXmlNodeUI& node, std::initializer_list<AttributeSlot> slots) {
+  ReadAttributes(node, NameCase::kAny, slots);
 }
 
 // ---- the window pass: resources that the root's children declare --------------------------
@@ -136,7 +139,7 @@ void AddDefaultList(const CXmlNodeUI& node, CWindowManagerUI* manager) {
   manager->AddDefaultAttributeList(name, list, shared);
 }
 
-void AddLanguageText(const CXmlNodeUI& node) {
+void AddLanguageText(const CXmlNodeUI& node, CWindowManagerUI* /*manager*/) {
   int id = -1;
   const wchar_t* text = nullptr;
   ReadResourceAttributes(node, {{L"id", &id}, {L"value", &text}});
@@ -147,20 +150,33 @@ void AddLanguageText(const CXmlNodeUI& node) {
   CWindowManagerUI::SetLanguageText(id, text);
 }
 
+// The elements that declare a window's resources, in any letter case. They create no control.
+struct ResourceElement {
+  const wchar_t* name;
+  void (*add)(const CXmlNodeUI& node, CWindowManagerUI* manager);
+};
+
+constexpr ResourceElement kResourceElements[] = {
+    {L"Image", &AddImage},
+    {L"Font", &AddFont},
+    {L"Default", &AddDefaultList},
+    {L"MultiLanguage", &AddLanguageText},
+};
+
+const ResourceElement* FindResourceElement(const wchar_t* name) {
+  for (const ResourceElement& element : kResourceElements) {
+    if (NameIsNoCase(name, element.name)) return &element;
+  }
+  return nullptr;
+}
+
 void RegisterWindowResources(const CXmlNodeUI& root, CWindowManagerUI* manager) {
   for (CXmlNodeUI node = root.GetChild(); node.IsValid(); node = node.GetSibling()) {
-    const wchar_t* name = node.GetName();
-    if (NameIs(name, L"Image")) {
-      AddImage(node, manager);
-    } else if (NameIs(name, L"Font")) {
-      AddFont(node, manager);
-    } else if (NameIs(name, L"Default")) {
-      AddDefaultList(node, manager);
-    } else if (NameIs(name, L"MultiLanguage")) {
-      AddLanguageText(node);
+    if (const ResourceElement* element = FindResourceElement(node.GetName())) {
+      element->add(node, manager);
     }
   }
-  if (!NameIs(root.GetName(), L"Window")) {
+  if (!NameIsNoCase(root.GetName(), L"Window")) {
     if (root.GetAttributeCount() > 0) {
       UTILS_LOG(L"attributes of the root element %ls ignored: only a Window has them\r\n",
                 root.GetName());
@@ -294,16 +310,7 @@ void CSkinBuilderUI::ParseInclude(const CXmlNodeUI& node, CControlUI* parent,
   if (!node.HasAttributes()) return;
   int count = 1;
   const wchar_t* source = nullptr;
-  for (int i = 0; i < node.GetAttributeCount(); ++i) {
-    const wchar_t* attribute = node.GetAttributeName(i);
-    if (wcscmp(attribute, L"count") == 0) {
-      count = ParseAttributeInt(node.GetAttributeValue(i));
-    } else if (wcscmp(attribute, L"source") == 0) {
-      source = node.GetAttributeValue(i);
-    } else {
-      LogUnknownAttribute(node.GetName(), attribute);
-    }
-  }
+  ReadAttributes(node, NameCase::kExact, {{L"count", &count}, {L"source", &source}});
   if (source == nullptr || *source == L'\0' || count <= 0) {
     UTILS_LOG(L"Include without a source or with count %d ignored\r\n", count);
     return;
@@ -375,12 +382,12 @@ CControlUI* CSkinBuilderUI::Parse(const CXmlNodeUI& root, CControlUI* parent,
   CControlUI* first = nullptr;
   for (CXmlNodeUI node = root.GetChild(); node.IsValid(); node = node.GetSibling()) {
     const wchar_t* name = node.GetName();
-    if (IsResourceElement(name)) continue;
-    if (NameIs(name, L"Include")) {
+    if (FindResourceElement(name) != nullptr) continue;
+    if (NameIsNoCase(name, L"Include")) {
       ParseInclude(node, parent, manager);
       continue;
     }
-    if (NameIs(name, L"TreeNode")) {
+    if (NameIsNoCase(name, L"TreeNode")) {
       CControlUI* treeNode = ParseTreeNode(node, parent, manager);
       if (first == nullptr) first = treeNode;
       continue;
@@ -396,7 +403,7 @@ CControlUI* CSkinBuilderUI::Parse(const CXmlNodeUI& root, CControlUI* parent,
 
     if (parent != nullptr) {
       wchar_t cover[8] = {};
-      if (node.GetAttributeValue(L"cover", cover, 8) && wcscmp(cover, L"true") == 0) {
+      if (node.GetAttributeValue(L"cover", cover, 8) && NameIs(cover, L"true")) {
         parent->SetCover(control);
       } else if (parent->GetInterface(L"TreeNode") != nullptr) {
         auto* tree = static_cast<ITreeParentUI*>(parent->GetInterface(L"ITreeParent"));

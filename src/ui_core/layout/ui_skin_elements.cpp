@@ -13,6 +13,7 @@
 #include "ui_core/manager/ui_container.h"
 #include "ui_core/manager/ui_globals.h"
 #include "ui_core/manager/ui_scrollbar.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -26,10 +27,6 @@ struct ElementEntry {
 template <class T>
 CControlUI* Make() {
   return new (std::nothrow) T();
-}
-
-bool EqualNoCase(const wchar_t* a, const wchar_t* b) {
-  return ::CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
 }
 
 std::vector<ElementEntry>& ElementTable() {
@@ -53,7 +50,7 @@ std::vector<ElementEntry>& ElementTable() {
 void RegisterSkinElement(const wchar_t* elementName, SkinElementFactory factory, bool exactCase) {
   if (elementName == nullptr || *elementName == L'\0' || factory == nullptr) return;
   for (ElementEntry& entry : ElementTable()) {
-    if (EqualNoCase(entry.name.c_str(), elementName)) {
+    if (NameIsNoCase(entry.name.c_str(), elementName)) {
       entry = ElementEntry{elementName, factory, exactCase};
       return;
     }
@@ -68,8 +65,8 @@ void RegisterSkinPlugin(SkinControlCreator creator) {
 CControlUI* CreateStandardElement(const wchar_t* elementName) {
   if (elementName == nullptr) return nullptr;
   for (const ElementEntry& entry : ElementTable()) {
-    const bool match = entry.exactCase ? entry.name == elementName
-                                       : EqualNoCase(entry.name.c_str(), elementName);
+    const bool match = entry.exactCase ? NameIs(elementName, entry.name.c_str())
+                                       : NameIsNoCase(elementName, entry.name.c_str());
     if (match) return entry.factory();
   }
   return nullptr;

@@ -5,6 +5,7 @@
 #include "ui_core/layout/ui_layout_math.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 
@@ -15,7 +16,7 @@ CTabLayoutUI::CTabLayoutUI() = default;
 const wchar_t* CTabLayoutUI::GetClass() const { return L"TabLayout"; }
 
 void* CTabLayoutUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && wcscmp(name, L"TabLayout") == 0) return this;
+  if (NameIs(name, L"TabLayout")) return this;
   return CContainerUI::GetInterface(name);
 }
 
@@ -98,7 +99,7 @@ bool CTabLayoutUI::SelectItem(CControlUI* control, bool notify) {
 
 void CTabLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;  // an attribute without a name sets nothing
-  if (wcscmp(name, L"selectedid") == 0) SelectItem(ParseAttributeInt(value), true);
+  if (NameIs(name, L"selectedid")) SelectItem(ParseAttributeInt(value), true);
   CContainerUI::SetAttribute(name, value);
 }
 

@@ -7,6 +7,7 @@
 #include "ui_core/layout/ui_layout_math.h"
 #include "ui_core/layout/ui_layouts.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 
@@ -28,7 +29,7 @@ CTileLayoutUI::CTileLayoutUI() = default;
 const wchar_t* CTileLayoutUI::GetClass() const { return L"TileLayout"; }
 
 void* CTileLayoutUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && wcscmp(name, L"TileLayout") == 0) return this;
+  if (NameIs(name, L"TileLayout")) return this;
   return CContainerUI::GetInterface(name);
 }
 
@@ -58,11 +59,11 @@ void CTileLayoutUI::SetChildVPadding(int padding) {
 
 void CTileLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;  // an attribute without a name sets nothing
-  if (wcscmp(name, L"itemsize") == 0) {
+  if (NameIs(name, L"itemsize")) {
     SetItemSize(ParseAttributeSize(value));
-  } else if (wcscmp(name, L"columns") == 0) {
+  } else if (NameIs(name, L"columns")) {
     SetFixedColumns(ParseAttributeInt(value));
-  } else if (wcscmp(name, L"childvpadding") == 0) {
+  } else if (NameIs(name, L"childvpadding")) {
     SetChildVPadding(ParseAttributeInt(value));
   } else {
     CContainerUI::SetAttribute(name, value);

@@ -1,7 +1,6 @@
 #include "ui_core/manager/ui_container.h"
 
 #include <algorithm>
-#include <cwchar>
 #include <new>
 #include <vector>
 
@@ -9,6 +8,7 @@
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/manager/ui_scrollbar.h"
 #include "ui_core/values/ui_clamp.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -18,8 +18,6 @@ namespace {
 constexpr int kMaxRelayoutDepth = 4;
 
 constexpr int kDefaultLineSize = 8;
-
-bool IsName(const wchar_t* name, const wchar_t* expected) { return std::wcscmp(name, expected) == 0; }
 
 int Width(const RECT& rc) { return SubClamped(rc.right, rc.left); }
 int Height(const RECT& rc) { return SubClamped(rc.bottom, rc.top); }
@@ -78,8 +76,8 @@ const wchar_t* CContainerUI::GetClass() const { return L"Container"; }
 
 void* CContainerUI::GetInterface(const wchar_t* name) {
   if (name != nullptr) {
-    if (IsName(name, L"IContainer")) return static_cast<IContainerUI*>(this);
-    if (IsName(name, L"Container")) return this;
+    if (NameIs(name, L"IContainer")) return static_cast<IContainerUI*>(this);
+    if (NameIs(name, L"Container")) return this;
   }
   return CControlUI::GetInterface(name);
 }
@@ -414,30 +412,30 @@ void CContainerUI::DoEvent(TInputEventUI& event) {
 void CContainerUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   const wchar_t* text = value != nullptr ? value : L"";
-  if (IsName(name, L"inset")) {
+  if (NameIs(name, L"inset")) {
     SetInset(ParseAttributeRect(text));
-  } else if (IsName(name, L"mousechild")) {
+  } else if (NameIs(name, L"mousechild")) {
     SetMouseChildEnabled(ParseAttributeBool(text));
-  } else if (IsName(name, L"vscrollbar")) {
+  } else if (NameIs(name, L"vscrollbar")) {
     EnableScrollBar(ParseAttributeBool(text), horizontalScrollBar_ != nullptr);
-  } else if (IsName(name, L"vscrollbarstyle")) {
+  } else if (NameIs(name, L"vscrollbarstyle")) {
     EnableScrollBar(true, horizontalScrollBar_ != nullptr);
     if (verticalScrollBar_ != nullptr) verticalScrollBar_->ApplyAttributeList(text);
-  } else if (IsName(name, L"hscrollbar")) {
+  } else if (NameIs(name, L"hscrollbar")) {
     EnableScrollBar(verticalScrollBar_ != nullptr, ParseAttributeBool(text));
-  } else if (IsName(name, L"hscrollbarstyle")) {
+  } else if (NameIs(name, L"hscrollbarstyle")) {
     EnableScrollBar(verticalScrollBar_ != nullptr, true);
     if (horizontalScrollBar_ != nullptr) horizontalScrollBar_->ApplyAttributeList(text);
-  } else if (IsName(name, L"childpadding")) {
+  } else if (NameIs(name, L"childpadding")) {
     SetChildPadding(ParseAttributeInt(text));
-  } else if (IsName(name, L"childalign")) {
-    if (IsName(text, L"left")) childAlign_ = DT_LEFT;
-    else if (IsName(text, L"center")) childAlign_ = DT_CENTER;
-    else if (IsName(text, L"right")) childAlign_ = DT_RIGHT;
-  } else if (IsName(name, L"childvalign")) {
-    if (IsName(text, L"top")) childVAlign_ = DT_TOP;
-    else if (IsName(text, L"vcenter")) childVAlign_ = DT_VCENTER;
-    else if (IsName(text, L"bottom")) childVAlign_ = DT_BOTTOM;
+  } else if (NameIs(name, L"childalign")) {
+    if (NameIs(text, L"left")) childAlign_ = DT_LEFT;
+    else if (NameIs(text, L"center")) childAlign_ = DT_CENTER;
+    else if (NameIs(text, L"right")) childAlign_ = DT_RIGHT;
+  } else if (NameIs(name, L"childvalign")) {
+    if (NameIs(text, L"top")) childVAlign_ = DT_TOP;
+    else if (NameIs(text, L"vcenter")) childVAlign_ = DT_VCENTER;
+    else if (NameIs(text, L"bottom")) childVAlign_ = DT_BOTTOM;
   } else {
     CControlUI::SetAttribute(name, value);
   }

@@ -9,11 +9,10 @@
 #include "ui_core/drawing/ui_render.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/values/ui_clamp.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
-
-bool IsName(const wchar_t* name, const wchar_t* expected) { return std::wcscmp(name, expected) == 0; }
 
 // Stores a value that differs from the field's; false when there was nothing to change.
 template <typename T>
@@ -64,7 +63,7 @@ void CControlUI::SetName(const wchar_t* name) {
 const wchar_t* CControlUI::GetClass() const { return L"Control"; }
 
 void* CControlUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && IsName(name, L"Control")) return this;
+  if (NameIs(name, L"Control")) return this;
   return nullptr;
 }
 
@@ -442,68 +441,68 @@ CStringUI CControlUI::GetAttribute(const wchar_t* /*name*/) { return CStringUI()
 void CControlUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (IsName(name, L"pos")) {
+  if (NameIs(name, L"pos")) {
     const RECT rc = ParseAttributeRect(value);
     SetFixedXY(SIZE{rc.left, rc.top});
     SetFixedWidth(SubClamped(rc.right, rc.left));
     SetFixedHeight(SubClamped(rc.bottom, rc.top));
-  } else if (IsName(name, L"padding")) {
+  } else if (NameIs(name, L"padding")) {
     SetPadding(ParseAttributeRect(value));
-  } else if (IsName(name, L"bkcolor") || IsName(name, L"bkcolor1")) {
+  } else if (NameIs(name, L"bkcolor") || NameIs(name, L"bkcolor1")) {
     SetBkColor(ParseAttributeColor(value));
-  } else if (IsName(name, L"bkcolor2")) {
+  } else if (NameIs(name, L"bkcolor2")) {
     SetBkColor2(ParseAttributeColor(value));
-  } else if (IsName(name, L"bkcolor3")) {
+  } else if (NameIs(name, L"bkcolor3")) {
     SetBkColor3(ParseAttributeColor(value));
-  } else if (IsName(name, L"bordercolor")) {
+  } else if (NameIs(name, L"bordercolor")) {
     SetBorderColor(ParseAttributeColor(value));
-  } else if (IsName(name, L"focusbordercolor")) {
+  } else if (NameIs(name, L"focusbordercolor")) {
     SetFocusBorderColor(ParseAttributeColor(value));
-  } else if (IsName(name, L"colorhsl")) {
+  } else if (NameIs(name, L"colorhsl")) {
     SetColorHSL(ParseAttributeBool(value));
-  } else if (IsName(name, L"bordersize")) {
+  } else if (NameIs(name, L"bordersize")) {
     if (std::wcschr(value, L',') != nullptr) {
       SetBorderSize(ParseAttributeRect(value));
     } else {
       SetBorderSize(ParseAttributeInt(value));
     }
-  } else if (IsName(name, L"borderstyle")) {
+  } else if (NameIs(name, L"borderstyle")) {
     SetBorderStyle(ParseAttributeInt(value));
-  } else if (IsName(name, L"borderround")) {
+  } else if (NameIs(name, L"borderround")) {
     SetBorderRound(ParseAttributeSize(value));
-  } else if (IsName(name, L"bkimage")) {
+  } else if (NameIs(name, L"bkimage")) {
     SetBkImage(value);
-  } else if (IsName(name, L"width")) {
+  } else if (NameIs(name, L"width")) {
     SetFixedWidth(ParseAttributeInt(value));
-  } else if (IsName(name, L"height")) {
+  } else if (NameIs(name, L"height")) {
     SetFixedHeight(ParseAttributeInt(value));
-  } else if (IsName(name, L"minwidth")) {
+  } else if (NameIs(name, L"minwidth")) {
     SetMinWidth(ParseAttributeInt(value));
-  } else if (IsName(name, L"minheight")) {
+  } else if (NameIs(name, L"minheight")) {
     SetMinHeight(ParseAttributeInt(value));
-  } else if (IsName(name, L"maxwidth")) {
+  } else if (NameIs(name, L"maxwidth")) {
     SetMaxWidth(ParseAttributeInt(value));
-  } else if (IsName(name, L"maxheight")) {
+  } else if (NameIs(name, L"maxheight")) {
     SetMaxHeight(ParseAttributeInt(value));
-  } else if (IsName(name, L"name")) {
+  } else if (NameIs(name, L"name")) {
     SetName(value);
-  } else if (IsName(name, L"text")) {
+  } else if (NameIs(name, L"text")) {
     SetText(value);
-  } else if (IsName(name, L"tooltip")) {
+  } else if (NameIs(name, L"tooltip")) {
     SetToolTip(value);
-  } else if (IsName(name, L"userdata")) {
+  } else if (NameIs(name, L"userdata")) {
     SetUserData(value);
-  } else if (IsName(name, L"tag")) {
+  } else if (NameIs(name, L"tag")) {
     SetTag(static_cast<UINT_PTR>(static_cast<INT_PTR>(ParseAttributeInt(value))));
-  } else if (IsName(name, L"enabled")) {
+  } else if (NameIs(name, L"enabled")) {
     SetEnabled(ParseAttributeBool(value));
-  } else if (IsName(name, L"mouse")) {
+  } else if (NameIs(name, L"mouse")) {
     SetMouseEnabled(ParseAttributeBool(value));
-  } else if (IsName(name, L"keyboard")) {
+  } else if (NameIs(name, L"keyboard")) {
     SetKeyboardEnabled(ParseAttributeBool(value));
-  } else if (IsName(name, L"visible")) {
+  } else if (NameIs(name, L"visible")) {
     SetVisible(ParseAttributeBool(value));
-  } else if (IsName(name, L"float")) {
+  } else if (NameIs(name, L"float")) {
     if (std::wcschr(value, L',') == nullptr) {
       SetFloat(ParseAttributeBool(value));
     } else {
@@ -512,11 +511,11 @@ void CControlUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
       SetFloatPercent(TPercentInfoUI{share[0], share[1], share[2], share[3]});
       SetFloat(true);
     }
-  } else if (IsName(name, L"shortcut")) {
+  } else if (NameIs(name, L"shortcut")) {
     SetShortcut(value[0]);
-  } else if (IsName(name, L"menu")) {
+  } else if (NameIs(name, L"menu")) {
     SetContextMenuEnabled(ParseAttributeBool(value));
-  } else if (IsName(name, L"virtualwnd")) {
+  } else if (NameIs(name, L"virtualwnd")) {
     SetVirtualWnd(value);
   } else {
     AddCustomAttribute(name, value);

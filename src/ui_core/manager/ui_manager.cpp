@@ -12,6 +12,7 @@
 #include "ui_core/manager/ui_control.h"
 #include "ui_core/manager/ui_globals.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -29,7 +30,7 @@ int Clamp(int value, int low, int high) {
   return value < low ? low : (value > high ? high : value);
 }
 
-bool IsTrueText(const wchar_t* value) { return value != nullptr && _wcsicmp(value, L"true") == 0; }
+bool IsTrueText(const wchar_t* value) { return NameIsNoCase(value, L"true"); }
 
 // Layered-window functions are looked up once: systems without them keep plain windows.
 using SetLayeredWindowAttributesFunction = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
@@ -552,7 +553,7 @@ void CWindowManagerUI::RemoveAllOptionGroups() { DeleteMapValues<CPtrArrayUI>(op
 void CWindowManagerUI::SetWindowAttribute(const wchar_t* name, const wchar_t* value) {
   if (name == nullptr) return;
   if (value == nullptr) value = L"";
-  if (_wcsicmp(name, L"size") == 0) {
+  if (NameIsNoCase(name, L"size")) {
     const SIZE size = ParseAttributeSize(value);
     initSize_ = size;
     if (root_ == nullptr && paintWindow_ != nullptr) {
@@ -560,36 +561,36 @@ void CWindowManagerUI::SetWindowAttribute(const wchar_t* name, const wchar_t* va
                      Clamp(size.cy, 0, kMaxWindowExtent),
                      SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
     }
-  } else if (_wcsicmp(name, L"sizebox") == 0) {
+  } else if (NameIsNoCase(name, L"sizebox")) {
     sizeBox_ = ParseAttributeRect(value);
-  } else if (_wcsicmp(name, L"caption") == 0) {
+  } else if (NameIsNoCase(name, L"caption")) {
     caption_ = ParseAttributeRect(value);
-  } else if (_wcsicmp(name, L"roundcorner") == 0) {
+  } else if (NameIsNoCase(name, L"roundcorner")) {
     roundCorner_ = ParseAttributeSize(value);
-  } else if (_wcsicmp(name, L"mininfo") == 0) {
+  } else if (NameIsNoCase(name, L"mininfo")) {
     minInfo_ = ParseAttributeSize(value);
-  } else if (_wcsicmp(name, L"maxinfo") == 0) {
+  } else if (NameIsNoCase(name, L"maxinfo")) {
     maxInfo_ = ParseAttributeSize(value);
-  } else if (_wcsicmp(name, L"showdirty") == 0) {
+  } else if (NameIsNoCase(name, L"showdirty")) {
     showDirty_ = IsTrueText(value);
-  } else if (std::wcscmp(name, L"noactivate") == 0) {
+  } else if (NameIs(name, L"noactivate")) {
     noActivate_ = IsTrueText(value);
-  } else if (_wcsicmp(name, L"opacity") == 0) {
+  } else if (NameIsNoCase(name, L"opacity")) {
     SetOpacity(static_cast<BYTE>(Clamp(ParseAttributeInt(value), 0, 255)));
-  } else if (std::wcscmp(name, L"layeredopacity") == 0) {
+  } else if (NameIs(name, L"layeredopacity")) {
     SetLayeredOpacity(static_cast<BYTE>(Clamp(ParseAttributeInt(value), 0, 255)));
-  } else if (std::wcscmp(name, L"layeredimage") == 0) {
+  } else if (NameIs(name, L"layeredimage")) {
     SetLayered(true);
     SetLayeredImage(value);
-  } else if (_wcsicmp(name, L"disabledfontcolor") == 0) {
+  } else if (NameIsNoCase(name, L"disabledfontcolor")) {
     resources_.disabledColor = ParseAttributeColor(value);
-  } else if (_wcsicmp(name, L"defaultfontcolor") == 0) {
+  } else if (NameIsNoCase(name, L"defaultfontcolor")) {
     resources_.fontColor = ParseAttributeColor(value);
-  } else if (_wcsicmp(name, L"linkfontcolor") == 0) {
+  } else if (NameIsNoCase(name, L"linkfontcolor")) {
     resources_.linkFontColor = ParseAttributeColor(value);
-  } else if (_wcsicmp(name, L"linkhoverfontcolor") == 0) {
+  } else if (NameIsNoCase(name, L"linkhoverfontcolor")) {
     resources_.linkHoverFontColor = ParseAttributeColor(value);
-  } else if (_wcsicmp(name, L"selectedcolor") == 0) {
+  } else if (NameIsNoCase(name, L"selectedcolor")) {
     resources_.selectedColor = ParseAttributeColor(value);
   } else {
     AddWindowCustomAttribute(name, value);

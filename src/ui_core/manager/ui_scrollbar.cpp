@@ -1,12 +1,12 @@
 #include "ui_core/manager/ui_scrollbar.h"
 
 #include <algorithm>
-#include <cwchar>
 
 #include "ui_core/drawing/ui_render.h"
 #include "ui_core/manager/ui_container.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/values/ui_clamp.h"
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -14,8 +14,6 @@ namespace {
 constexpr int kDefaultThickness = 16;
 // A held button scrolls once at once, then on every tick after this many.
 constexpr int kRepeatDelayTicks = 5;
-
-bool IsName(const wchar_t* name, const wchar_t* expected) { return std::wcscmp(name, expected) == 0; }
 
 void SetBit(UINT& state, UINT bit, bool on) {
   if (on) {
@@ -34,7 +32,7 @@ CScrollBarUI::~CScrollBarUI() = default;
 const wchar_t* CScrollBarUI::GetClass() const { return L"ScrollBar"; }
 
 void* CScrollBarUI::GetInterface(const wchar_t* name) {
-  if (name != nullptr && IsName(name, L"ScrollBar")) return this;
+  if (NameIs(name, L"ScrollBar")) return this;
   return CControlUI::GetInterface(name);
 }
 
@@ -394,29 +392,29 @@ void CScrollBarUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
       {L"bkpushedimage", &CScrollBarUI::bkPushed_},
       {L"bkdisabledimage", &CScrollBarUI::bkDisabled_},
   };
-  if (IsName(name, L"button1color")) {
+  if (NameIs(name, L"button1color")) {
     SetPartColor(button1Color_, text);
-  } else if (IsName(name, L"button2color")) {
+  } else if (NameIs(name, L"button2color")) {
     SetPartColor(button2Color_, text);
-  } else if (IsName(name, L"thumbcolor")) {
+  } else if (NameIs(name, L"thumbcolor")) {
     SetPartColor(thumbColor_, text);
-  } else if (IsName(name, L"hor")) {
+  } else if (NameIs(name, L"hor")) {
     SetHorizontal(ParseAttributeBool(text));
-  } else if (IsName(name, L"linesize")) {
+  } else if (NameIs(name, L"linesize")) {
     SetLineSize(ParseAttributeInt(text));
-  } else if (IsName(name, L"range")) {
+  } else if (NameIs(name, L"range")) {
     SetScrollRange(ParseAttributeInt(text));
-  } else if (IsName(name, L"value")) {
+  } else if (NameIs(name, L"value")) {
     SetScrollPos(ParseAttributeInt(text), true);
-  } else if (IsName(name, L"scrollunit")) {
+  } else if (NameIs(name, L"scrollunit")) {
     SetScrollUnit(ParseAttributeInt(text));
-  } else if (IsName(name, L"showbutton1")) {
+  } else if (NameIs(name, L"showbutton1")) {
     SetShowButton1(ParseAttributeBool(text));
-  } else if (IsName(name, L"showbutton2")) {
+  } else if (NameIs(name, L"showbutton2")) {
     SetShowButton2(ParseAttributeBool(text));
   } else {
     for (const ImageAttribute& entry : kImages) {
-      if (IsName(name, entry.name)) {
+      if (NameIs(name, entry.name)) {
         SetImage(this->*entry.image, text);
         return;
       }

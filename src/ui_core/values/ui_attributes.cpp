@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cwchar>
+
+#include "ui_core/values/ui_names.h"
 
 namespace SkinUI {
 namespace {
@@ -147,7 +148,7 @@ DWORD ParseAttributeColor(const wchar_t* text) {
 }
 
 bool ParseAttributeBool(const wchar_t* text) {
-  return text != nullptr && std::wcscmp(text, L"true") == 0;
+  return NameIs(text, L"true");
 }
 
 bool NextAttributeInList(const wchar_t*& cursor, CStringUI& name, CStringUI& value) {

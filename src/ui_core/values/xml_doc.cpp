@@ -12,6 +12,7 @@
 
 #include "ui_core/archives/skin_archive.h"
 #include "ui_core/archives/ui_skin_resource.h"
+#include "ui_core/values/ui_names.h"
 #include "ui_core/values/ui_string.h"
 
 namespace SkinUI {
@@ -107,7 +108,7 @@ bool CXmlNodeUI::GetAttributeValue(const wchar_t* name, wchar_t* buffer, int len
   if (attributeCount_ == 0) MapAttributes();
   const wchar_t* text = doc_->text_.get();
   for (int i = 0; i < attributeCount_; ++i) {
-    if (wcscmp(text + attributes_[i].name, name) == 0) {
+    if (NameIs(text + attributes_[i].name, name)) {
       CopyCut(buffer, static_cast<size_t>(length), text + attributes_[i].value);
       return true;
     }

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <cwchar>
 #include <new>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "ui_core/layout/ui_skin_builder.h"
 #include "ui_core/manager/ui_control.h"
 #include "ui_core/values/ui_attributes.h"
+#include "ui_core/values/ui_names.h"
 #include "ui_core/values/ui_string_or_id.h"
 
 namespace SkinUI {
@@ -71,8 +71,8 @@ bool SkinArchiveFromResource(const wchar_t* resourceName, TSkinArchiveBlockUI* f
 bool IsCaptionExemptClass(const wchar_t* className) {
   if (className == nullptr) return false;
   // Controls that take clicks keep them even inside the caption band.
-  return _wcsicmp(className, L"Button") == 0 || _wcsicmp(className, L"Option") == 0 ||
-         _wcsicmp(className, L"Text") == 0;
+  return NameIsNoCase(className, L"Button") || NameIsNoCase(className, L"Option") ||
+         NameIsNoCase(className, L"Text");
 }
 
 MONITORINFO MonitorInfoOf(HWND window) {
@@ -429,7 +429,7 @@ void CSkinFrame::InitWindow() {
                       style & ~static_cast<LONG_PTR>(WS_CAPTION | WS_MAXIMIZEBOX));
 
   const wchar_t* showShadow = manager_.GetWindowCustomAttribute(L"showshadow");
-  if (showShadow == nullptr || _wcsicmp(showShadow, L"true") != 0) return;
+  if (showShadow == nullptr || !NameIsNoCase(showShadow, L"true")) return;
   shadow_.Create(hWnd_);
 
   if (const wchar_t* image = manager_.GetWindowCustomAttribute(L"shadowimage")) {

@@ -2,6 +2,7 @@
 // starting again, the pushed text inset and the copy of one colour channel.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,40 @@ TEST(SequenceLabel, AttributesSetTheSeriesAndOthersGoToTheLabel) {
   EXPECT_EQ(label.GetSequenceCount(), 12);
   EXPECT_EQ(label.GetSequenceSpan(), 12);
   EXPECT_EQ(label.GetText(), L"label text");
+}
+
+// Plug-in code and attribute lists cut short hand over a null name or value: a null name sets
+// nothing, a null value reads as an empty one, and neither may reach a string compare.
+TEST(SequenceControls, NullNamesAndValuesNeverCrash) {
+  const wchar_t* const sequenceNames[] = {L"sequencebkimage", L"sequencecount", L"sequencespan",
+                                          L"sequenceloop",    L"autostart",     L"sequenceround"};
+  for (const wchar_t* element : {L"SequenceLabel", L"SequenceButton"}) {
+    SCOPED_TRACE(TestSupport::ToUtf8(element));
+    std::unique_ptr<SkinUI::CControlUI> control(App::CreateInstallerControl(element));
+    ASSERT_NE(control, nullptr);
+    control->SetAttribute(nullptr, L"1");
+    control->SetAttribute(nullptr, nullptr);
+    for (const wchar_t* name : sequenceNames) control->SetAttribute(name, nullptr);
+    control->SetAttribute(L"text", nullptr);
+    control->SetAttribute(L"width", L"17");
+    EXPECT_EQ(control->GetFixedWidth(), 17);
+    EXPECT_TRUE(control->GetText().IsEmpty());
+  }
+  App::SequenceFrames frames;
+  frames.imageTemplate = L"f_%d.png";
+  frames.count = 5;
+  frames.spanMs = 5;
+  frames.loop = false;
+  frames.roundTrip = false;
+  EXPECT_FALSE(frames.SetAttribute(nullptr, L"1"));
+  for (const wchar_t* name : sequenceNames) EXPECT_TRUE(frames.SetAttribute(name, nullptr));
+  EXPECT_TRUE(frames.imageTemplate.IsEmpty());
+  EXPECT_EQ(frames.count, 0);
+  EXPECT_EQ(frames.spanMs, 0);
+  // An empty value is not "false".
+  EXPECT_TRUE(frames.loop);
+  EXPECT_TRUE(frames.autoStart);
+  EXPECT_TRUE(frames.roundTrip);
 }
 
 TEST(SequenceLabel, FramesShowInOrderForEveryWayOfPlaying) {

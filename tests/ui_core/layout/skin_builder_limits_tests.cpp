@@ -55,6 +55,24 @@ TEST(SkinBuilderLimits, IncludeRepeatsItsFileCountTimes) {
   EXPECT_EQ(2u, log.LinesContaining(L"Include without a source or with count").size());
 }
 
+// An Include's attributes count only as written, unlike the resource elements' attributes,
+// which the window pass takes in any case.
+TEST(SkinBuilderLimits, IncludeAttributesCountOnlyAsWritten) {
+  ScratchSkin skin;
+  skin.Write(L"row.xml", L"<Window><Control name='row'/></Window>");
+  skin.Write(L"main.xml", L"<Window><Font ID='1' NAME='Arial'/><VerticalLayout>"
+                          L"<Include Source='row.xml'/><Include source='row.xml' COUNT='3'/>"
+                          L"</VerticalLayout></Window>");
+  LogCapture log;
+  SkinUI::CWindowManagerUI manager;
+  ControlPtr root = BuildFile(L"main.xml", &manager);
+  ASSERT_TRUE(root);
+  EXPECT_EQ(L"VerticalLayout(Control:row)", Tree(root.get()));
+  EXPECT_EQ(1u, log.LinesContaining(L"attribute Source of Include ignored").size());
+  EXPECT_EQ(1u, log.LinesContaining(L"attribute COUNT of Include ignored").size());
+  EXPECT_NE(nullptr, manager.FindFont(L"Arial", 12, false, false, false));
+}
+
 TEST(SkinBuilderLimits, IncludeCountIsCutToItsBound) {
   ScratchSkin skin;
   skin.Write(L"one.xml", L"<Window><Counted /></Window>");
