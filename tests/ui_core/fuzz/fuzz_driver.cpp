@@ -142,19 +142,36 @@ void OnAbort(int) {
   _exit(3);
 }
 
-DWORD WINAPI Watchdog(void*) {
+// The CPU time the fuzzing thread has used, in milliseconds.
+ULONGLONG ThreadCpuMs(HANDLE thread) {
+  FILETIME created, exited, kernel, user;
+  if (!GetThreadTimes(thread, &created, &exited, &kernel, &user)) return 0;
+  const auto ticks = [](const FILETIME& t) {
+    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  return (ticks(kernel) + ticks(user)) / 10000;
+}
+
+// An input counts as a hang when the fuzzing thread spends kHangSeconds of its own processor time
+// on it. Wall time would call a slow input on a loaded or emulated machine a hang: there the
+// thread may wait for a processor longer than any input takes to run. One that blocks (spends no
+// processor time) counts as a hang after ten times as long on the clock.
+DWORD WINAPI Watchdog(void* fuzzingThread) {
+  const HANDLE thread = static_cast<HANDLE>(fuzzingThread);
   LONG lastSequence = -1;
-  DWORD stuck = 0;
+  ULONGLONG inputStartedMs = 0;
+  DWORD stuckSeconds = 0;
   for (;;) {
     Sleep(1000);
     const LONG sequence = g_input.sequence;
-    if (g_input.running && sequence == lastSequence) {
-      if (++stuck >= kHangSeconds) {
-        SaveCurrentInput(L"hang");
-        TerminateProcess(GetCurrentProcess(), 4);
-      }
-    } else {
-      stuck = 0;
+    const ULONGLONG cpuMs = ThreadCpuMs(thread);
+    if (!g_input.running || sequence != lastSequence) {
+      inputStartedMs = cpuMs;
+      stuckSeconds = 0;
+    } else if (cpuMs - inputStartedMs >= kHangSeconds * 1000ULL ||
+               ++stuckSeconds >= 10 * kHangSeconds) {
+      SaveCurrentInput(L"hang");
+      TerminateProcess(GetCurrentProcess(), 4);
     }
     lastSequence = sequence;
   }
@@ -168,7 +185,11 @@ void InstallCrashCapture() {
   SetThreadStackGuarantee(&reserve);
   AddVectoredExceptionHandler(1, OnException);
   std::signal(SIGABRT, OnAbort);
-  HANDLE thread = CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
+  // The watchdog keeps the fuzzing thread's handle for the life of the process.
+  HANDLE fuzzing = nullptr;
+  DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &fuzzing,
+                  THREAD_QUERY_LIMITED_INFORMATION, FALSE, 0);
+  HANDLE thread = CreateThread(nullptr, 0, Watchdog, fuzzing, 0, nullptr);
   if (thread) CloseHandle(thread);
 }
 
