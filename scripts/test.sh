@@ -45,12 +45,8 @@ ctest_run=(ctest_call)
 # Without arguments every test is asked for: a call that selects none fails.
 [ $# -gt 0 ] || ctest_run=("${ctest_required[@]}")
 
-# How many tests of LABEL the arguments select, from the build folders as they are (an empty
-# answer where they were never built).
-selected() {
-  [ -f build/CTestTestfile.cmake ] || return 0
-  (cd build && ctest -N -L "$1" "${@:2}" 2>/dev/null | sed -n 's/^Total Tests: //p')
-}
+# How many tests of LABEL the arguments select (scripts/ctest-selected.sh).
+selected() { bash "$root/scripts/ctest-selected.sh" "$root/build" "$@"; }
 
 if [ "$TESSMARK_I686_ROAD" = machine ] && [ "$(selected i686 "$@")" != 0 ]; then
   # The kernel runs no 32-bit code: the i686 tests run inside an emulated machine whose kernel

@@ -252,6 +252,34 @@ EOF
   [ "$status" = 0 ] || fail "a call that may select nothing fails ($status)"
 }
 
+# The test command starts the machine, and makes the i686 CTest call, only for arguments that
+# select i686 tests; it asks both from the clone's root and from its build folder.
+case_what_the_arguments_select_is_known_from_any_folder() {
+  local b="$tmp/selection/build" row label want args got from arch
+  mkdir -p "$b/x86_64" "$b/i686"
+  echo 'subdirs("x86_64" "i686")' >"$b/CTestTestfile.cmake"
+  for arch in x86_64 i686; do
+    cat >"$b/$arch/CTestTestfile.cmake" <<EOF
+add_test(ui_tests.$arch true)
+set_tests_properties(ui_tests.$arch PROPERTIES LABELS "$arch")
+add_test(installer_e2e.$arch true)
+set_tests_properties(installer_e2e.$arch PROPERTIES LABELS "$arch;e2e")
+EOF
+  done
+  # label | selected | arguments
+  for row in "i686 2" "x86_64 2" "i686 0 -L x86_64" "x86_64 0 -L i686" "i686 1 -L e2e" \
+             "i686 1 -R ^ui_tests[.]i686\$" "x86_64 0 -R ^ui_tests[.]i686\$" "i686 0 -R nothing"; do
+    read -r label want args <<<"$row"
+    for from in "$tmp" "$b"; do
+      # shellcheck disable=SC2086
+      got=$(cd "$from" && bash "$root/scripts/ctest-selected.sh" "$b" "$label" $args)
+      [ "$got" = "$want" ] || fail "'$args' asked from $from: $got $label tests, not $want"
+    done
+  done
+  got=$(bash "$root/scripts/ctest-selected.sh" "$tmp/selection/never-built" i686 -L x86_64)
+  [ -z "$got" ] || fail "a build folder never made answers '$got', not nothing"
+}
+
 all_cases=($(declare -F | sed -n 's/^declare -f case_//p'))
 [ $# -gt 0 ] && all_cases=("$@")
 for c in "${all_cases[@]}"; do

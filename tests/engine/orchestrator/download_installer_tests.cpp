@@ -50,6 +50,10 @@ protected:
     installDir_ = scratch_.File(L"安装 目录");
     InstallerSettings::Instance().DownloadType = DOWNLOAD_TYPE_SINGLE_CURL;
     InstallerSettings::Instance().Reinstall = false;
+    // The copy lives in the prefix's shared temporary folder, where a real installation run by
+    // another test program (the end-to-end suite) leaves its own behind.
+    DeleteFileW(CDownloadInstaller::GetUninstallerCopyPath().c_str());
+    ASSERT_FALSE(FileExists(CDownloadInstaller::GetUninstallerCopyPath()));
   }
   void TearDown() override { DeleteFileW(CDownloadInstaller::GetUninstallerCopyPath().c_str()); }
 
