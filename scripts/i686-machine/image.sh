@@ -35,11 +35,12 @@ if [ -f "$entry/.ready" ]; then
   exit 0
 fi
 
-# The packages the tests need inside the machine (the amd64 ones, then the i386 one).
+# The packages the tests need inside the machine (the amd64 ones, then the i386 one); cmake for
+# CTest, which scripts/test.sh runs there when it is handed the whole run (the native road).
 packages=(
   linux-image-amd64 initramfs-tools kmod iproute2 procps psmisc
   wine wine64 xvfb xauth x11-utils openbox xdotool imagemagick x11-apps fonts-noto-cjk
-  7zip zip unzip python3 ca-certificates
+  7zip zip unzip python3 ca-certificates cmake
 )
 packages_i386=(wine32:i386)
 
