@@ -45,8 +45,9 @@ end_recorded() {
 # to "rc" once it ends.
 make_disk_in_background() {
   rm -rf "$disk_state"; mkdir -p "$disk_state"
-  ( bash "$here/image.sh" >"$disk_state/entry.out" 2>"$disk_state/log" </dev/null
-    echo $? >"$disk_state/rc" ) 8>&- &
+  ( status=0
+    bash "$here/image.sh" >"$disk_state/entry.out" 2>"$disk_state/log" </dev/null || status=$?
+    echo "$status" >"$disk_state/rc" ) 8>&- &
   echo $! >"$disk_state/pid"
 }
 

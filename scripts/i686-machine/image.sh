@@ -29,6 +29,8 @@ if [ "${1:-}" = --key ]; then
 fi
 entry="$cache/i686-machine-bookworm-$recipe"
 log() { echo "[i686-machine] $*" >&2; }
+# A command that fails under set -e says so, with its line, in the log that the tests show.
+trap 'log "FAILED at line $LINENO: $BASH_COMMAND"' ERR
 
 if [ -f "$entry/.ready" ]; then
   echo "$entry"
@@ -53,9 +55,12 @@ if [ -f "$entry/.ready" ]; then
   exit 0
 fi
 
-# The mirror the host's apt uses (deb822 or one-line sources), Debian's own by default.
-mirror=$(sed -n 's/^URIs: *\([^ ]*\/debian\)$/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n 1)
-[ -n "$mirror" ] || mirror=$(sed -n 's/^deb \(\[[^]]*\] \)\?\([^ ]*\/debian\) .*/\2/p' /etc/apt/sources.list 2>/dev/null | head -n 1)
+# The mirror the host's apt uses (deb822 or one-line sources), Debian's own by default. Either
+# file may be missing (a system installed from Debian's installer has only the one-line list), and
+# a missing one is no failure.
+apt_etc=${TESSMARK_APT_ETC:-/etc/apt}
+mirror=$(cat "$apt_etc"/sources.list.d/*.sources 2>/dev/null | sed -n 's/^URIs: *\([^ ]*\/debian\)$/\1/p' | head -n 1) || true
+[ -n "$mirror" ] || mirror=$(cat "$apt_etc/sources.list" 2>/dev/null | sed -n 's/^deb \(\[[^]]*\] \)\?\([^ ]*\/debian\) .*/\2/p' | head -n 1) || true
 [ -n "$mirror" ] || mirror=http://deb.debian.org/debian
 security=${mirror%/debian}/debian-security
 

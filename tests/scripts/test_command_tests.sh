@@ -86,6 +86,32 @@ case_disk_key_follows_every_file_that_shapes_the_disk() {
   check_contains "QEMU's arguments" "-no-reboot" "$args"
 }
 
+# The disk is made from the mirror the host's apt uses, whichever way its sources are written,
+# and from Debian's own where they name none; a missing sources file is no failure.
+case_the_disk_comes_from_the_hosts_mirror() {
+  local c apt row layout want got
+  c=$(new_clone)
+  export FAKE_DEBOOTSTRAP=fail
+  # how the host's sources are written | the mirror debootstrap gets
+  for row in "deb822 http://mirror.example/debian" "one-line http://one.example/debian" \
+             "both http://mirror.example/debian" "none http://deb.debian.org/debian"; do
+    read -r layout want <<<"$row"
+    apt="$tmp/apt-$layout"
+    mkdir -p "$apt/sources.list.d"
+    case $layout in deb822 | both)
+      printf 'Types: deb\nURIs: http://mirror.example/debian\nSuites: bookworm\n' >"$apt/sources.list.d/debian.sources" ;;
+    esac
+    case $layout in one-line | both)
+      echo "deb [arch=amd64] http://one.example/debian bookworm main" >"$apt/sources.list" ;;
+    esac
+    : >"$FAKE_LOG"
+    TESSMARK_APT_ETC=$apt bash "$c/scripts/i686-machine/image.sh" >/dev/null 2>"$tmp/image-$layout.log"
+    got=$(sed -n 's/^debootstrap [0-9]* //p' "$FAKE_LOG")
+    [ "$got" = "$want" ] || fail "sources written $layout: debootstrap got '$got', not $want ($(tail -n 2 "$tmp/image-$layout.log"))"
+  done
+  unset FAKE_DEBOOTSTRAP
+}
+
 # --- starting and stopping ----------------------------------------------------------------------
 
 case_stop_during_the_disk_build_leaves_nothing_running() {
@@ -115,6 +141,7 @@ case_a_failed_disk_build_fails_the_tests_at_once_and_runs_once() {
   [ "$status" = 1 ] || fail "run-in.sh ended with $status, not 1"
   check_contains "the failure" "the machine's disk could not be made" "$out"
   check_contains "the disk build's log" "stand-in debootstrap: the mirror cannot be reached" "$out"
+  check_contains "the build's exit code" "image.sh ended with code 1" "$out"
   [ "$(count_in_log debootstrap)" = 1 ] || fail "the disk was built $(count_in_log debootstrap) times"
   bash "$c/scripts/i686-machine/boot.sh" --stop
   unset FAKE_DEBOOTSTRAP
