@@ -31,13 +31,19 @@ export TESSMARK_BUILD_ROOT="$dir"
 export WINEPREFIX="$dir/wineprefix"
 source "$root/scripts/wine-session.sh"
 # Where the kernel runs no 32-bit code the i686 tests run in the clone's emulated machine: the one
-# that runs already, or one started here for this call and stopped after it.
+# that another command of the clone runs already (boot.sh --start answers 3), or one started here
+# for this call and stopped after it.
 if [ "$arch" = i686 ]; then
   tessmark_i686_road
-  if [ "$TESSMARK_I686_ROAD" = machine ] && ! tessmark_i686_machine_started; then
-    trap 'bash "$root/scripts/i686-machine/boot.sh" --stop; tessmark_session_end' EXIT
-    bash "$root/scripts/i686-machine/boot.sh" --start
+  if [ "$TESSMARK_I686_ROAD" = machine ]; then
+    machine_status=0
+    bash "$root/scripts/i686-machine/boot.sh" --start || machine_status=$?
+    case $machine_status in
+      0) tessmark_at_exit 'bash "$root/scripts/i686-machine/boot.sh" --stop' ;;
+      3) ;;
+      *) exit "$machine_status" ;;
+    esac
   fi
 fi
 cd "$dir"
-ctest --output-on-failure "$@"
+tessmark_waited ctest --output-on-failure "$@"

@@ -12,6 +12,8 @@ set -euo pipefail
 trap 'echo "run.sh: failed at line $LINENO" >&2' ERR
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# What the run starts (the package server, the Wine session, the emulated machine) ends with it.
+source scripts/exit-path.sh
 want_i686=""
 if [ "${1:-}" = --i686 ]; then want_i686=1; shift; fi
 # Inside the emulated machine the clone is the host's, already built, and there is no network.
@@ -33,8 +35,28 @@ if [ -n "$want_i686" ] || [ "$TESSMARK_I686_ROAD" = native ]; then
 fi
 if [ -n "$want_i686" ] && { [ "$TESSMARK_I686_ROAD" = machine ] || [ "$TESSMARK_I686_ROAD" = none ]; }; then
   trap - ERR
-  trap 'bash scripts/i686-machine/boot.sh --stop' EXIT
-  bash scripts/i686-machine/boot.sh --start
+  # The clone has one machine. One that another command of the clone (test.sh, dev-test.sh) runs
+  # is used as it is, and left to that command; else the run starts its own and stops it after.
+  machine_status=0
+  bash scripts/i686-machine/boot.sh --start || machine_status=$?
+  case $machine_status in
+    0) tessmark_at_exit 'bash scripts/i686-machine/boot.sh --stop' ;;
+    3)
+      # The machine reads the clone through its own cache since its start: a program built again
+      # after it would show inside as it was before (or half of each).
+      for program in "build/$arch-w64-mingw32/src/app/tessmark_installer.exe" \
+                     build/x86_64-w64-mingw32/tools/package_server/package_server.exe \
+                     build/x86_64-w64-mingw32/tests/engine/fake_installer.exe; do
+        if [ "$program" -nt build/i686-machine/started ]; then
+          echo "run.sh: the clone's emulated machine runs for another command and was started before" \
+               "$program was built again, which it would not show as it is now: run this again once that" \
+               "command has ended" >&2
+          exit 1
+        fi
+      done
+      echo "run.sh: the run uses the clone's emulated machine as it runs" >&2 ;;
+    *) exit "$machine_status" ;;
+  esac
   # The run there is headless, on the machine's own display. It writes into the machine's own folder
   # (see below); its screenshots then go where a run here puts them.
   status=0
@@ -48,11 +70,9 @@ if [ -n "$want_i686" ] && { [ "$TESSMARK_I686_ROAD" = machine ] || [ "$TESSMARK_
 fi
 
 headless=1
-if [ -n "${TESSMARK_IN_I686_MACHINE:-}" ]; then
-  # Inside the emulated machine its runner holds the Wine session (display, prefix, server) for
-  # every job: the run uses it, headless, and leaves it running.
-  tessmark_session_end() { :; }
-else
+# Inside the emulated machine its runner holds the Wine session (display, prefix, server) for every
+# job: the run uses it, headless, and leaves it running.
+if [ -z "${TESSMARK_IN_I686_MACHINE:-}" ]; then
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then headless=""; fi
   source scripts/wine-session.sh   # starts Xvfb and openbox when there is no display
 fi
@@ -78,7 +98,7 @@ truncate -s 1572864 "$demo/packages/BrisolanSetup.exe"
   --port 0 --seconds 900 --fault slow:524288@GET --log 'Z:'"${demo//\//\\}"'\requests.log' \
   >"$demo/server.out" 2>&1 &
 server=$!
-trap 'kill $server 2>/dev/null || true; tessmark_session_end' EXIT
+tessmark_at_exit 'kill $server 2>/dev/null || true'
 url=""
 for _ in $(seq 100); do
   url=$(grep -o 'http://127.0.0.1:[0-9]*/[0-9a-f]\{32\}/BrisolanSetup.exe' "$demo/server.out" | head -n 1 || true)

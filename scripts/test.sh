@@ -11,35 +11,27 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# Nothing of this command runs on after it: not the tests, not the machine, not its disk's
+# build, not the Wine session, whichever moment it ends at (a failed build or session, Ctrl-C,
+# TERM): all of it is on its one exit path, and what takes long runs as a waited child, which a
+# signal does not wait for.
+source scripts/exit-path.sh
 inside=${TESSMARK_IN_I686_MACHINE:-}
+# The packages are installed in the foreground: apt ended halfway leaves dpkg to be mended by hand.
 [ -n "$inside" ] || bash scripts/install-packages.sh
 source scripts/wine-env.sh
 tessmark_i686_road
 machine="$root/scripts/i686-machine/boot.sh"
-source scripts/i686-machine/host.sh
 
-# Nothing of this command runs on after it: not the tests, not the machine, not its disk's
-# build, not the Wine session (also after a failed build, Ctrl-C, TERM or a failed start).
+# What this command started of the emulated machine: its disk's build, the machine itself. The
+# stop ends only what this command started (boot.sh knows who started what).
 machine_used=""
-ctest_pid=""
-end_everything() {
-  [ -z "$ctest_pid" ] || end_tree "$ctest_pid"
-  [ -z "$machine_used" ] || bash "$machine" --stop || true
-  if declare -F tessmark_session_end >/dev/null; then tessmark_session_end; fi
-}
-trap end_everything EXIT
-trap 'exit 143' TERM INT HUP
+end_machine() { [ -z "$machine_used" ] || bash "$machine" --stop || true; }
+tessmark_at_exit end_machine
 
 # One CTest call (scripts/ctest-run.sh), waited for in the background: a TERM then ends the
 # command at once, not once the tests are done.
-ctest_call() {
-  bash "$root/scripts/ctest-run.sh" "$@" &
-  ctest_pid=$!
-  local status=0
-  wait "$ctest_pid" || status=$?
-  ctest_pid=""
-  return $status
-}
+ctest_call() { tessmark_waited bash "$root/scripts/ctest-run.sh" "$@"; }
 ctest_required=(ctest_call --tests-required)
 ctest_run=(ctest_call)
 # Without arguments every test is asked for: a call that selects none fails.
@@ -51,16 +43,16 @@ selected() { bash "$root/scripts/ctest-selected.sh" "$root/build" "$@"; }
 if [ "$TESSMARK_I686_ROAD" = machine ] && [ "$(selected i686 "$@")" != 0 ]; then
   # The kernel runs no 32-bit code: the i686 tests run inside an emulated machine whose kernel
   # does (scripts/i686-machine). Its disk takes about half an hour from nothing, so it is made
-  # (or found in the cache) beside the builds; the machine's start takes its result.
+  # (or found in the cache) beside the builds; the machine's start takes its result. A machine
+  # that another command of this clone uses is not ours to take: that ends the command here,
+  # with the reason.
   machine_used=1
   bash "$machine" --disk
 fi
 if [ -z "$inside" ]; then
-  bash scripts/build-deps.sh >/dev/null
-  bash scripts/build.sh x86_64 i686
+  tessmark_waited bash scripts/build-deps.sh >/dev/null
+  tessmark_waited bash scripts/build.sh x86_64 i686
   source scripts/wine-session.sh
-  trap end_everything EXIT
-  trap 'exit 143' TERM INT HUP
 fi
 # One CTest run over both build folders.
 cat > build/CTestTestfile.cmake <<'LIST'

@@ -8,9 +8,10 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=C.UTF-8
 export LC_ALL=C.UTF-8
 export TZ=UTC
-if [ -x /usr/lib/wine/wine64 ]; then
-  TESSMARK_WINE=/usr/lib/wine/wine64
-  export WINELOADER=/usr/lib/wine/wine64
+: "${TESSMARK_WINE64_LOADER:=/usr/lib/wine/wine64}"
+if [ -x "$TESSMARK_WINE64_LOADER" ]; then
+  TESSMARK_WINE=$TESSMARK_WINE64_LOADER
+  export WINELOADER=$TESSMARK_WINE64_LOADER
 else
   TESSMARK_WINE=$(command -v wine64 || command -v wine)
 fi

@@ -1,6 +1,9 @@
 # Sourced: prepares the Wine prefix, a display and a persistent wineserver for one run, and stops
-# what it started when the sourcing script exits.
+# what it started when the sourcing script exits, on the sourcing script's one exit path
+# (scripts/exit-path.sh): a session that cannot start, or a TERM while it starts, ends whatever
+# else that script started too.
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/exit-path.sh"
 
 _tessmark_started_xvfb=""
 _tessmark_started_wm=""
@@ -13,7 +16,7 @@ tessmark_session_end() {
   if [ -n "$_tessmark_started_wm" ]; then kill "$_tessmark_started_wm" 2>/dev/null || true; fi
   if [ -n "$_tessmark_started_xvfb" ]; then kill "$_tessmark_started_xvfb" 2>/dev/null || true; fi
 }
-trap tessmark_session_end EXIT
+tessmark_at_exit tessmark_session_end
 
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   # Xvfb takes a free display number itself and writes it once it listens: two sessions that start
@@ -48,22 +51,22 @@ _tessmark_prefix_version=2
 if [ ! -f "$WINEPREFIX/.tessmark-ready" ]; then
   echo "[wine] creating prefix $WINEPREFIX" >&2
   mkdir -p "$WINEPREFIX"
-  "$TESSMARK_WINE" wineboot --init >/dev/null 2>&1 || true
-  wineserver -w
+  tessmark_waited "$TESSMARK_WINE" wineboot --init >/dev/null 2>&1 || true
+  tessmark_waited wineserver -w
   touch "$WINEPREFIX/.tessmark-ready"
 fi
 
 if [ "$(cat "$WINEPREFIX/.tessmark-version" 2>/dev/null)" != "$_tessmark_prefix_version" ]; then
   echo "[wine] setting up prefix $WINEPREFIX (version $_tessmark_prefix_version)" >&2
   # No crash dialog: a crashing test must end, not wait for a click.
-  "$TESSMARK_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  tessmark_waited "$TESSMARK_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   # The skin names Chinese font faces that Wine does not have; drawn in a face without CJK
   # glyphs every Chinese text would show as boxes.
   for face in "Microsoft YaHei" "微软雅黑"; do
-    "$TESSMARK_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
+    tessmark_waited "$TESSMARK_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
       /d "Noto Sans CJK SC" /f >/dev/null 2>&1
   done
-  wineserver -w
+  tessmark_waited wineserver -w
   echo "$_tessmark_prefix_version" > "$WINEPREFIX/.tessmark-version"
 fi
 
@@ -72,4 +75,4 @@ fi
 wineserver -p && _tessmark_started_server=1
 # Start Wine's own background processes (services, explorer) here, with their output going
 # nowhere: started by a test instead, they would inherit CTest's pipes and keep it waiting.
-"$TESSMARK_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+tessmark_waited "$TESSMARK_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true

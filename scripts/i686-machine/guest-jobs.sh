@@ -12,10 +12,13 @@
 #             (CTest killed it, its trap never ran) is ended, not left to take the desktop from
 #             the next test
 #   cancel    asks the job to end
-# The loop writes: pid (the job's session), out (its output), then rc (its exit code) once it
-# ended; a job that the loop ended says why on the last line of out.
+# The loop writes: pid (the job's session: its leader's number and start time), out (its output),
+# then rc (its exit code) once it ended; a job that the loop ended says why on the last line of out.
+# Beside the jobs it touches STATE/alive every few seconds: the host's waiters take a machine whose
+# loop went silent for minutes (a hung guest) as one that stopped.
 set -uo pipefail
 state=$1
+source "$(dirname "$0")/../processes.sh"
 # How long a waiter may stay silent before its job counts as abandoned.
 stale_limit=${TESSMARK_I686_JOB_STALE_LIMIT:-30}
 now() { cut -d. -f1 /proc/uptime; }
@@ -24,7 +27,8 @@ start_job() {
   local job=$1
   (
     # setsid -w: the job's status, also when setsid has to fork to make the session.
-    setsid -w bash -c 'echo $$ >"$1/pid"; exec bash "$1/command"' job "$job" >"$job/out" 2>&1 </dev/null
+    setsid -w bash -c 'source "$2"; record_process "$1/pid" $$; exec bash "$1/command"' \
+      job "$job" "$(dirname "$0")/../processes.sh" >"$job/out" 2>&1 </dev/null
     status=$?
     if [ -s "$job/ended" ]; then
       cat "$job/ended" >>"$job/out"
@@ -35,21 +39,36 @@ start_job() {
   ) &
 }
 
+# session_signal SIGNAL LEADER START: signals the job's session (its process group) while it is
+# the job's. The number is the job's while its leader runs; once the leader has ended, while any
+# process of its group runs, since the kernel hands no number out that a group still uses. A
+# leader's number that another process has by now is another session's.
+session_signal() {
+  local now
+  if now=$(process_start "$2" 2>/dev/null) && [ "$now" != "$3" ]; then return 0; fi
+  kill "-$1" -- "-$2" 2>/dev/null || true
+}
+
 # end_job JOB CODE WHY: ends the job's whole session (TERM, then KILL 10 s later).
 end_job() {
-  local job=$1 code=$2 why=$3 session
+  local job=$1 code=$2 why=$3 leader="" start=""
   # Not yet started: asked again on the next round.
-  session=$(cat "$job/pid" 2>/dev/null) || return 1
-  [ -n "$session" ] || return 1
+  read -r leader start 2>/dev/null <"$job/pid" || true
+  [ -n "$leader" ] && [ -n "$start" ] || return 1
   echo "$code" >"$job/ended.code"
   echo "[i686-machine] $why" >"$job/ended"
-  kill -TERM -- "-$session" 2>/dev/null || true
-  ( sleep 10; kill -KILL -- "-$session" 2>/dev/null ) &
+  session_signal TERM "$leader" "$start"
+  ( sleep 10; session_signal KILL "$leader" "$start" ) &
 }
 
 declare -A started_at=() limit=() beat=() beat_at=() ended=()
+alive_at=-3
 while [ ! -e "$state/stop" ]; do
   t=$(now)
+  if [ $((t - alive_at)) -ge 3 ]; then
+    touch "$state/alive"
+    alive_at=$t
+  fi
   for job in "$state"/jobs/*.job; do
     [ -f "$job/command" ] || continue
     if [ -z "${started_at[$job]:-}" ]; then

@@ -10,17 +10,20 @@
 # The entry: disk.raw (ext4, the root file system), vmlinuz, initrd.img.
 # The Wine prefix is made once inside the machine (scripts/i686-machine/boot.sh --bake), so that a
 # run does not pay for wineboot under emulation.
-set -euo pipefail
+# set -E: the ERR trap below reaches into functions (make_disk) too.
+set -eEuo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 cache=${TESSMARK_DEPS_CACHE:-/var/cache/tessmark-deps}
-# What shapes the disk: this script; the machine's first program, baked in (guest-init.sh); what
-# its first start runs (guest-bake.sh with guest-env.sh, and the Wine session that makes the
-# prefix); the machine that start runs in (machine.sh: QEMU's arguments, the kernel's command
-# line). A change to any of them must not reuse a disk made before it.
+# What shapes the disk: this script and what it reads of the host's apt (host-apt.sh); the
+# machine's first program, baked in (guest-init.sh); what its first start runs (guest-bake.sh with
+# guest-env.sh, and the Wine session that makes the prefix, with what it sources); the machine that
+# start runs in (machine.sh: QEMU's arguments, the kernel's command line). A change to any of them
+# must not reuse a disk made before it.
 recipe_files=(
-  "$here/image.sh" "$here/guest-init.sh" "$here/guest-bake.sh" "$here/guest-env.sh" "$here/machine.sh"
-  "$root/scripts/wine-session.sh" "$root/scripts/wine-env.sh" "$root/scripts/i686-road.sh"
+  "$here/image.sh" "$here/host-apt.sh" "$here/guest-init.sh" "$here/guest-bake.sh" "$here/guest-env.sh"
+  "$here/machine.sh" "$root/scripts/wine-session.sh" "$root/scripts/wine-env.sh"
+  "$root/scripts/i686-road.sh" "$root/scripts/exit-path.sh" "$root/scripts/processes.sh"
 )
 recipe=$(cat "${recipe_files[@]}" | sha1sum | cut -c1-8)
 if [ "${1:-}" = --key ]; then
@@ -46,23 +49,27 @@ packages=(
 )
 packages_i386=(wine32:i386)
 
-# One build at a time per entry; a second caller waits and takes the first one's result.
+# One build at a time per entry; a second caller waits and takes the first one's result. The lock
+# is held by flock itself, for this script's run again under it: none of the build's children
+# (debootstrap, apt, QEMU) holds it, so none left behind keeps the next build waiting.
 mkdir -p "$cache"
-exec 9>"$entry.lock"
-flock 9
+if [ -z "${_TESSMARK_DISK_LOCKED:-}" ]; then
+  _TESSMARK_DISK_LOCKED=1 exec flock -o "$entry.lock" bash "$0" "$@"
+fi
+unset _TESSMARK_DISK_LOCKED
 if [ -f "$entry/.ready" ]; then
   echo "$entry"
   exit 0
 fi
 
-# The mirror the host's apt uses (deb822 or one-line sources), Debian's own by default. Either
-# file may be missing (a system installed from Debian's installer has only the one-line list), and
-# a missing one is no failure.
-apt_etc=${TESSMARK_APT_ETC:-/etc/apt}
-mirror=$(cat "$apt_etc"/sources.list.d/*.sources 2>/dev/null | sed -n 's/^URIs: *\([^ ]*\/debian\)$/\1/p' | head -n 1) || true
-[ -n "$mirror" ] || mirror=$(cat "$apt_etc/sources.list" 2>/dev/null | sed -n 's/^deb \(\[[^]]*\] \)\?\([^ ]*\/debian\) .*/\2/p' | head -n 1) || true
-[ -n "$mirror" ] || mirror=http://deb.debian.org/debian
-security=${mirror%/debian}/debian-security
+# The host's own mirror, security source and proxy (host-apt.sh).
+source "$here/host-apt.sh"
+mirror=$(host_apt_mirror)
+security=$(host_apt_security)
+proxy=$(host_apt_proxy)
+# debootstrap fetches through the proxy of its environment.
+http_proxy_setting=$(sed -n 's/^Acquire::http::Proxy "\(.*\)";$/\1/p' <<<"$proxy")
+if [ -n "$http_proxy_setting" ] && [ -z "${http_proxy:-}" ]; then export http_proxy=$http_proxy_setting; fi
 
 work="$entry.tmp"
 tree="$work/tree"
@@ -101,14 +108,14 @@ remove_work() {
 make_disk() {
 remove_work; mkdir -p "$tree"
 buildlog="$work/build.log"
-log "making the machine's disk in $entry (from $mirror)"
+log "making the machine's disk in $entry (from $mirror${security:+, security updates from $security}${proxy:+, through the apt proxy of the host})"
 step "debootstrap bookworm" debootstrap --variant=minbase --arch=amd64 bookworm "$tree" "$mirror"
 
-cat >"$tree/etc/apt/sources.list" <<EOF
-deb $mirror bookworm main
-deb $mirror bookworm-updates main
-deb $security bookworm-security main
-EOF
+{ echo "deb $mirror bookworm main"
+  echo "deb $mirror bookworm-updates main"
+  [ -z "$security" ] || echo "deb $security bookworm-security main"
+} >"$tree/etc/apt/sources.list"
+[ -z "$proxy" ] || echo "$proxy" >"$tree/etc/apt/apt.conf.d/80tessmark-proxy"
 # No service starts inside the chroot; no documentation or recommends.
 printf '#!/bin/sh\nexit 101\n' >"$tree/usr/sbin/policy-rc.d"; chmod +x "$tree/usr/sbin/policy-rc.d"
 cat >"$tree/etc/apt/apt.conf.d/90tessmark" <<'EOF'
@@ -136,7 +143,8 @@ step "unpacking the i386 packages" in_tree apt-get install -y --download-only "$
 in_tree sh -c 'apt-get install -y '"${packages_i386[*]}"' || true' >>"$buildlog" 2>&1
 in_tree apt-get clean
 unmount_all
-rm -f "$tree/usr/sbin/policy-rc.d" "$tree/etc/resolv.conf"
+# The machine has no network: nothing of the host's network stays on its disk.
+rm -f "$tree/usr/sbin/policy-rc.d" "$tree/etc/resolv.conf" "$tree/etc/apt/apt.conf.d/80tessmark-proxy"
 
 install -m 0755 "$here/guest-init.sh" "$tree/usr/local/sbin/tessmark-init"
 kernel=$(ls "$tree"/boot/vmlinuz-* | sort -V | tail -n 1)

@@ -3,6 +3,7 @@
 # the screen by regions, and waits on windows, files and log lines, never for a fixed time.
 #
 # Needs: DISPLAY, TESSMARK_WINE and WINEPREFIX (scripts/wine-env.sh), xdotool, ImageMagick.
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/processes.sh"
 
 # Every wait polls at this period and gives up after its limit (seconds).
 E2E_POLL=0.05
@@ -225,14 +226,14 @@ e2e_wait_file() {
 }
 
 # Starts the installer in the background with its log (the debugger output, which Wine writes
-# to standard error on its "seh" channel) in E2E_LOG; its process id lands in E2E_LOG.pid and
-# its exit code, once it ends, in E2E_LOG.rc.
+# to standard error on its "seh" channel) in E2E_LOG; its process (number and start time,
+# scripts/processes.sh) lands in E2E_LOG.pid and its exit code, once it ends, in E2E_LOG.rc.
 e2e_start_installer() {
   local exe=$1; shift
   rm -f "$E2E_LOG.rc" "$E2E_LOG.pid"
   (
     WINEDEBUG=warn+seh "$TESSMARK_WINE" "$exe" "$@" >"$E2E_LOG" 2>&1 &
-    echo $! >"$E2E_LOG.pid"
+    record_process "$E2E_LOG.pid" $! || true
     wait $!
     echo $? >"$E2E_LOG.rc"
   ) &

@@ -74,7 +74,8 @@ end_installers() {
   local f
   for f in "$work"/*.installer.log.pid; do
     [ -e "$f" ] || continue
-    [ -e "${f%.pid}.rc" ] || kill "$(cat "$f")" 2>/dev/null || true
+    # Only while it is the installer that the case started: its number may be another's by now.
+    [ -e "${f%.pid}.rc" ] || kill "$(recorded_process "$f")" 2>/dev/null || true
   done
 }
 cleanup() {
@@ -525,14 +526,14 @@ case_second_instance() {
 case_product_running_at_start() {
   earlier_installation
   cp "$idle_product" "$default_dir_unix/tessmark.exe"
-  ( "$TESSMARK_WINE" "$default_dir_unix/tessmark.exe" >/dev/null 2>&1 & echo $! >"$work/product.pid" )
+  ( "$TESSMARK_WINE" "$default_dir_unix/tessmark.exe" >/dev/null 2>&1 & record_process "$work/product.pid" $! )
   e2e_wait _product_runs
   run_installer running "-downloadurl=$(server_url plain)"
   check "product-running box" asked MessageBox1Wnd.xml
   box_window
   e2e_click "$E2E_BOX" box.closebtn
   check "the window closes" exits_with 0
-  kill "$(cat "$work/product.pid")" 2>/dev/null || true
+  kill "$(recorded_process "$work/product.pid")" 2>/dev/null || true
   end_products
 }
 
@@ -753,7 +754,7 @@ case_network_check_finds_no_network() {
   (
     WINEDEBUG=warn+seh offline_wine "$TESSMARK_WINE" "$installer" -ischecknet=true \
       "-downloadurl=$(server_url plain)" >"$E2E_LOG" 2>&1 &
-    echo $! >"$E2E_LOG.pid"
+    record_process "$E2E_LOG.pid" $!
     wait $!
     echo $? >"$E2E_LOG.rc"
   ) &
