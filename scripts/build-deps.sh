@@ -48,11 +48,22 @@ toolchain_file() { echo "$ROOT/cmake/toolchain-$1.cmake"; }
 # unwinding) the tables for asynchronous unwinding go too: a C library never unwinds, and in C++
 # the compiler still emits them wherever an exception can pass. x86_64 keeps them; its SEH
 # unwinding needs them for every function. curl and jsoncpp are also compiled for size
-# (MinSizeRel); the LZMA decoder stays at -O2, as it unpacks the skin before the first picture.
+# (MinSizeRel), and so is minizip: the installer's own skin is a 7z archive, and the zip reader
+# only reads a skin given as a zip file. The LZMA decoder stays at -O2, as it unpacks the skin
+# before the first picture.
 section_flags() {
   local flags="-ffunction-sections -fdata-sections"
   [ "$1" != i686-w64-mingw32 ] || flags+=" -fno-asynchronous-unwind-tables"
   echo "$flags"
+}
+
+# ... and for the C libraries, their globals without an initializer are common symbols. MinGW's
+# GCC has no .bss$ sections: with -fdata-sections it gives every zero-filled datum a .data$
+# section of its own whose zeros are written out into the program, so that the 7z CRC table
+# (12 KB, computed at run time) took 12 KB of the file. A common symbol goes to the program's
+# .bss, which takes no room in the file; the table keeps its alignment.
+c_flags() {
+  echo "$(section_flags "$1") -fcommon"
 }
 
 # Runs one step of a dependency build with its output in a log; when it fails, says which step
@@ -74,7 +85,7 @@ step() {
 build_curl() {
   local t=$1 src=$2 out=$3
   step "configure curl for $t" "$out/configure.log" cmake -S "$src" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" \
-    -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_INSTALL_PREFIX="$out" -DCMAKE_C_FLAGS="$(section_flags "$t")" \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_INSTALL_PREFIX="$out" -DCMAKE_C_FLAGS="$(c_flags "$t")" \
     -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
     -DCURL_USE_OPENSSL=OFF -DCURL_USE_SCHANNEL=OFF -DCURL_USE_MBEDTLS=OFF -DCURL_USE_WOLFSSL=OFF \
     -DCURL_USE_BEARSSL=OFF -DCURL_USE_NSS=OFF -DCURL_USE_GSSAPI=OFF -DCURL_USE_LIBSSH2=OFF \
@@ -123,14 +134,14 @@ build_gtest() {
   step "install googletest for $t" "$out/install.log" cmake --install "$out/build"
 }
 
-# A few C files compiled straight into a static library.
+# A few C files compiled straight into a static library, at -O2 unless C_OPTIMISATION says otherwise.
 build_c_files() {
   local t=$1 out=$2 lib=$3; shift 3
   mkdir -p "$out/obj" "$out/lib"
   local objs=() f o
   for f in "$@"; do
     o="$out/obj/$(basename "${f%.c}").o"
-    step "compile $(basename "$f") for $t" "$out/compile.log" "$t-gcc-posix" -O2 $(section_flags "$t") -DNDEBUG $CFLAGS_EXTRA -c "$f" -o "$o"
+    step "compile $(basename "$f") for $t" "$out/compile.log" "$t-gcc-posix" "${C_OPTIMISATION:--O2}" $(c_flags "$t") -DNDEBUG $CFLAGS_EXTRA -c "$f" -o "$o"
     objs+=("$o")
   done
   rm -f "$out/lib/$lib"
@@ -141,7 +152,7 @@ build_minizip() {
   local t=$1 src=$2 out=$3
   mkdir -p "$out/include/minizip"
   cp "$src/unzip.h" "$src/ioapi.h" "$out/include/minizip/"
-  CFLAGS_EXTRA="-I$src -DNOCRYPT -DNOUNCRYPT -DUSE_FILE32API" build_c_files "$t" "$out" libminizip.a \
+  C_OPTIMISATION=-Os CFLAGS_EXTRA="-I$src -DNOCRYPT -DNOUNCRYPT -DUSE_FILE32API" build_c_files "$t" "$out" libminizip.a \
     "$src/unzip.c" "$src/ioapi.c"
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Prints the installer's start-up figures under Wine (start to first painted start page against a
 # bare window, working set), then the size of the stripped programs of both builds and what each
-# part of the stripped i686 program costs (from the link map that the build writes next to it).
+# part of the stripped i686 program costs (from the link map that the build writes next to it), with
+# the zero-filled data that its .data carries.
 #   tools/startup_bench/run.sh [rounds]
 #   tools/startup_bench/run.sh --size      (the sizes only, without Wine)
 # Both builds are timed in the same run; where the kernel runs no 32-bit code, the i686 build
