@@ -17,8 +17,10 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/tessmark-scripts.XXXXXX")
 cp -r "$here/stand-ins" "$tmp/stand-ins"
 export PATH="$tmp/stand-ins:$PATH"
 export FAKE_TAG=$tmp
+# Under CTest the test command's own session is in the environment: each case makes its own.
 unset CI TESSMARK_TEST_TIMEOUT TESSMARK_I686_MACHINE TESSMARK_EMULATED_I686 TESSMARK_I686_JOB_LIMIT \
-      TESSMARK_I686_MACHINE_SILENCE_LIMIT TESSMARK_WINE32_LOADER TESSMARK_WINE64_LOADER
+      TESSMARK_I686_MACHINE_SILENCE_LIMIT TESSMARK_WINE32_LOADER TESSMARK_WINE64_LOADER \
+      TESSMARK_BUILD_ROOT WINEPREFIX WINELOADER
 
 # Every process a case left: those of its clones, of the stand-ins and of its sleepers.
 leftovers() { pgrep -af -- "$tmp" | grep -v -e pgrep -e "$$" || true; }
