@@ -13,6 +13,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "base/unique_resource.h"
@@ -56,11 +57,14 @@ public:
   void Init(HWND window, const wchar_t* name = nullptr);
   bool AttachDialog(CControlUI* root);
   bool InitControls(CControlUI* control, CControlUI* parent = nullptr);
-  // Forgets every pointer to the control (called as it is destroyed, or when it loses this
-  // manager); a root reaped is no longer the manager's.
+  // Forgets every pointer to the control (called as it is destroyed, or when a control that this
+  // manager configured joins another window); a root reaped is no longer the manager's.
   void ReapObjects(CControlUI* control);
   // The window's end: forgets the root as ReapObjects does but keeps owning the tree.
   void LetGoOfRoot();
+  // Expires when the manager ends: a control that this manager configured and then lost (a tree
+  // that the skin builder handed out) reaches the manager through it only while it exists.
+  std::weak_ptr<void> GetLifetime() const { return lifetime_; }
 
   HWND GetPaintWindow() const { return paintWindow_; }
   HDC GetPaintDC() const { return paintDC_.get(); }
@@ -379,6 +383,7 @@ private:
   TResourceSetUI resources_;
   CPtrArrayUI acceleratorTranslators_;
   std::mutex asyncLock_;  // the queue and its pending flag, for notifications from workers
+  std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);  // see GetLifetime
 };
 
 }  // namespace SkinUI
