@@ -62,6 +62,8 @@ public:
   void ReapObjects(CControlUI* control);
   // The window's end: forgets the root as ReapObjects does but keeps owning the tree.
   void LetGoOfRoot();
+  // Whether the control belongs to the attached tree (its parents lead to the root).
+  bool IsInAttachedTree(const CControlUI* control) const;
   // Expires when the manager ends: a control that this manager configured and then lost (a tree
   // that the skin builder handed out) reaches the manager through it only while it exists.
   std::weak_ptr<void> GetLifetime() const { return lifetime_; }
@@ -271,7 +273,6 @@ private:
   void ForgetControl(CControlUI* control);  // ReapObjects but for the root pointer
   void ForgetInLists(CControlUI* control);
   void RegisterNames(CControlUI* control);
-  bool IsInAttachedTree(const CControlUI* control) const;
   static bool OfferToFilters(const CPtrArrayUI& filters, UINT message, WPARAM wParam,
                              LPARAM lParam, LRESULT& result);
   CControlUI* FindTabStop(CControlUI* from, bool forward);

@@ -1,6 +1,6 @@
 // What the manager keeps of controls that live on outside its tree: a tree built for the window
-// keeps what its configuration queued and set until it is attached, and is deleted safely after
-// the manager that configured it.
+// keeps what its configuration queued and set until it is attached, leaves the window's focus
+// alone meanwhile and is deleted safely after the manager that configured it.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -116,6 +116,48 @@ TEST(KeptControls, ABuiltTreeThatOutlivesItsManagerIsDeletedSafely) {
   std::memset(storage, 0xCC, sizeof(storage));
   tree->Delete();
   EXPECT_EQ(CControlUI::GetLiveCount(), before);
+}
+
+TEST(KeptControls, ATreeBuiltForTheWindowLeavesTheWindowsFocusWhereItIs) {
+  const struct {
+    const wchar_t* focused;
+    const char* what;
+  } cases[] = {
+      {L"B", "the second of two tab stops"},
+      {L"N", "a control that is no tab stop"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scene scene;
+    scene.Add(L"A", RECT{10, 10, 60, 30}, kControlFlagTabStop);
+    scene.Add(L"B", RECT{70, 10, 120, 30}, kControlFlagTabStop);
+    scene.Add(L"N", RECT{130, 10, 180, 30});
+    ASSERT_TRUE(scene.Attach());
+    CWindowManagerUI& manager = scene.manager();
+    CControlUI* focused = manager.FindControl(c.focused);
+    ASSERT_NE(focused, nullptr);
+    manager.SetFocus(focused, false);
+    ASSERT_EQ(manager.GetFocus(), focused);
+    scene.host.Repaint();
+    scene.notes.Clear();
+
+    // The builder selects the second page, which asks for the focus.
+    CSkinBuilderUI builder;
+    CControlUI* tree = builder.Create(
+        CStringOrIdUI(L"<Window><TabLayout selectedid=\"1\"><Control /><Control /></TabLayout>"
+                      L"</Window>"),
+        nullptr, nullptr, &manager);
+    ASSERT_NE(tree, nullptr) << TestSupport::ToUtf8(builder.GetLastErrorMessage());
+    EXPECT_EQ(manager.GetFocus(), focused);
+    // The paint that follows the build moves no focus either.
+    scene.host.Repaint();
+    TestSupport::PumpPending();
+    EXPECT_EQ(manager.GetFocus(), focused);
+    EXPECT_TRUE(focused->IsFocused());
+    EXPECT_EQ(scene.notes.Count(L"killfocus"), 0);
+    EXPECT_EQ(scene.notes.Count(L"setfocus"), 0);
+    tree->Delete();
+  }
 }
 
 }  // namespace
