@@ -1,6 +1,7 @@
 // What the manager keeps of controls that live on outside its tree: a tree built for the window
 // keeps what its configuration queued and set until it is attached, leaves the window's focus
-// alone meanwhile and is deleted safely after the manager that configured it.
+// alone meanwhile and is deleted safely after the manager that configured it; a control taken
+// out of the tree but kept alive no longer counts as part of it.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -157,6 +158,50 @@ TEST(KeptControls, ATreeBuiltForTheWindowLeavesTheWindowsFocusWhereItIs) {
     EXPECT_EQ(scene.notes.Count(L"killfocus"), 0);
     EXPECT_EQ(scene.notes.Count(L"setfocus"), 0);
     tree->Delete();
+  }
+}
+
+TEST(KeptControls, AControlTakenOutButKeptAliveIsNoLongerPartOfTheTree) {
+  const struct {
+    bool doNotDestroy;  // else the container does not destroy its children at all
+    bool focusInside;   // the focus is inside the part taken out
+    const char* what;
+  } cases[] = {
+      {true, false, "taken out with its destruction refused"},
+      {true, true, "taken out with the focus inside"},
+      {false, true, "taken out of a container that destroys no child"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scene scene;
+    RecordingControl* a = scene.Add(L"A", RECT{10, 10, 60, 30}, kControlFlagTabStop);
+    CContainerUI* box = scene.AddContainer(L"box", RECT{10, 40, 200, 120});
+    RecordingControl* kept = scene.Add(L"kept", RECT{5, 5, 55, 25}, kControlFlagTabStop, box);
+    ASSERT_TRUE(scene.Attach());
+    CWindowManagerUI& manager = scene.manager();
+    manager.SetFocus(c.focusInside ? kept : a, false);
+    if (!c.doNotDestroy) scene.root->SetAutoDestroy(false);
+
+    ASSERT_TRUE(scene.root->Remove(box, c.doNotDestroy));
+    EXPECT_EQ(box->GetParent(), nullptr);
+    EXPECT_EQ(box->GetManager(), nullptr);
+    EXPECT_EQ(manager.FindControl(L"box"), nullptr);
+    EXPECT_EQ(manager.FindControl(L"kept"), nullptr);
+    EXPECT_EQ(manager.GetFocus(), c.focusInside ? nullptr : a);
+    EXPECT_FALSE(kept->IsFocused());
+    // Neither the manager nor the control itself gives it the focus now.
+    CControlUI* const focus = manager.GetFocus();
+    manager.SetFocus(kept, false);
+    kept->SetFocus();
+    EXPECT_EQ(manager.GetFocus(), focus);
+    EXPECT_FALSE(kept->IsFocused());
+
+    // Put back, it is part of the tree again (and the tree owns it again).
+    scene.root->SetAutoDestroy(true);
+    ASSERT_TRUE(scene.root->Add(box));
+    EXPECT_EQ(manager.FindControl(L"kept"), kept);
+    kept->SetFocus();
+    EXPECT_EQ(manager.GetFocus(), kept);
   }
 }
 
