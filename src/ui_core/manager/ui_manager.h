@@ -115,6 +115,10 @@ public:
   // Frees the font under the id (in the table AddFont without shared uses) at once: only for a
   // font that nothing but its caller has been given (the fonts that mark-up makes for itself).
   void RemoveFont(int id);
+  // The font under the id in that same table, or null: unlike GetFont it takes negative ids and
+  // gives no default font. Mark-up keeps its own fonts under negative ids, which GetFont never
+  // gives out, so that no control or native edit can hold a font that mark-up frees.
+  HFONT FindFontById(int id);
   void SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline, bool italic,
                       bool shared = false);
   HFONT GetFont(int id);
