@@ -22,6 +22,7 @@ tessmark_add_test(ui_manager_tests
     manager/window_attribute_tests.cpp
     manager/lookup_tests.cpp
     manager/forgotten_controls_tests.cpp
+    manager/kept_controls_tests.cpp
     manager/language_tests.cpp
   LIBS skinui_core ui_test_support test_support psapi)
 add_dependencies(ui_manager_tests manager_fixtures)

@@ -22,8 +22,11 @@ constexpr int kMaxTagNumber = 10000;
 // Coordinates of the layout stay inside this range so that no sum overflows.
 constexpr int kMaxLayoutCoord = 1 << 24;
 // The fonts that mark-up asks for are added to the window's font table under a small ring of
-// ids, so that a text that names thousands of fonts cannot use up the process's GDI objects.
-constexpr int kMarkupFontIdBase = 0x40000000;
+// ids, so that a text that names thousands of fonts cannot use up the process's GDI objects. The
+// ids are negative: no skin can declare a font under them nor name them (GetFont gives the
+// default font for a negative id), so no control or native edit is ever given a font that the
+// ring frees when it moves on.
+constexpr int kMarkupFontIdBase = -0x40000000;
 constexpr int kMarkupFontSlots = 64;
 // Text of one or two pixels is unreadable, and Wine's rasterizer overruns its own heap when it
 // draws marks that sit below the baseline (U+02CD, U+0331, the Hebrew points, U+0EBC) at those
@@ -508,7 +511,7 @@ private:
     HFONT font = manager_->FindFont(face, size, bold, underline, italic);
     if (font != nullptr) return font;
     const int id = FreeMarkupFontId();
-    if (id < 0) return nullptr;
+    if (id == 0) return nullptr;
     // Only mark-up draws with the ring's fonts, and only while it draws: the font given up is
     // freed, where AddFont would keep it alive for the controls that hold skin fonts.
     manager_->RemoveFont(id);
@@ -516,16 +519,15 @@ private:
   }
 
   // An id of the ring that is empty, or whose font this text does not use (the font under it is
-  // freed for the new one). -1 when every font of the ring is in use here.
+  // freed for the new one). 0 when every font of the ring is in use here.
   int FreeMarkupFontId() {
-    HFONT fallback = manager_->GetFont(-1);
     const int start = NextMarkupSlotHint();
-    int reusable = -1;
+    int reusable = 0;  // no id of the ring
     for (int i = 0; i < kMarkupFontSlots; ++i) {
       const int id = kMarkupFontIdBase + (start + i) % kMarkupFontSlots;
-      HFONT held = manager_->GetFont(id);
-      if (held == nullptr || held == fallback) return id;
-      if (reusable < 0 && !IsUsed(held)) reusable = id;
+      HFONT held = manager_->FindFontById(id);
+      if (held == nullptr) return id;
+      if (reusable == 0 && !IsUsed(held)) reusable = id;
     }
     return reusable;
   }

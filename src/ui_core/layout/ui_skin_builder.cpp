@@ -436,7 +436,9 @@ CControlUI* CSkinBuilderUI::Parse(const CXmlNodeUI& root, CControlUI* parent,
     }
 
     Configure(control, node, manager);
-    // The tree gets its manager when it is attached to the window.
+    // The tree gets its manager when it is attached to the window. Meanwhile the manager keeps
+    // what the configuration gave it (timers, queued notifications); a control that goes
+    // without being attached tells it.
     if (manager != nullptr) control->SetManager(nullptr, nullptr, false);
     if (first == nullptr) first = control;
   }

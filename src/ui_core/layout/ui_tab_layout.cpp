@@ -83,7 +83,9 @@ bool CTabLayoutUI::SelectItem(int index, bool notify) {
   }
   NeedParentUpdate();
   if (manager_ != nullptr) {
-    manager_->SetNextTabControl(true);
+    // A layout outside the window's tree (one the skin builder configures) leaves the window's
+    // focus where it is.
+    if (manager_->IsInAttachedTree(this)) manager_->SetNextTabControl(true);
     if (notify) {
       manager_->SendNotify(this, L"tabselect", static_cast<WPARAM>(index),
                            static_cast<LPARAM>(old));

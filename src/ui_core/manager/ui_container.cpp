@@ -138,8 +138,21 @@ bool CContainerUI::Remove(CControlUI* control, bool doNotDestroy) {
   if (index < 0) return false;
   NeedUpdate();
   const bool removed = items_.Remove(index);
-  if (!doNotDestroy && autoDestroy_) DisposeChild(control);
+  if (!doNotDestroy && autoDestroy_) {
+    DisposeChild(control);
+  } else {
+    ReleaseChild(control);
+  }
   return removed;
+}
+
+void CContainerUI::ReleaseChild(CControlUI* control) {
+  // A child that lives on after its removal is no longer part of the window's tree: it takes no
+  // focus and its names leave the index. Without a manager it tells the one that knew it when
+  // it goes, if that one still exists.
+  CWindowManagerUI* manager = control->GetManager();
+  control->SetManager(nullptr, nullptr, false);
+  if (manager != nullptr) manager->ForgetSubtreeInTree(control);
 }
 
 bool CContainerUI::RemoveAt(int index, bool doNotDestroy) {

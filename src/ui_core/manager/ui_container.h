@@ -102,6 +102,8 @@ public:
 protected:
   // Deletes the child now, or hands it to the manager's delayed cleanup.
   void DisposeChild(CControlUI* control);
+  // Takes a child that stays alive out of the window's tree.
+  void ReleaseChild(CControlUI* control);
   // The item rect less the inset and the visible scroll bars.
   RECT GetChildArea() const;
 

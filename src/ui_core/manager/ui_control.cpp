@@ -42,7 +42,10 @@ CControlUI::~CControlUI() {
   }
   RemoveAllCustomAttributes();
   OnDestroy(this);
-  if (manager_ != nullptr) manager_->ReapObjects(this);
+  // A control without a manager (a built tree never attached, a child taken out of its tree)
+  // is forgotten by the manager that configured it, as long as that one exists.
+  CWindowManagerUI* manager = manager_ != nullptr ? manager_ : FormerManager();
+  if (manager != nullptr) manager->ReapObjects(this);
 }
 
 // --- identity ---------------------------------------------------------------------------------
@@ -77,12 +80,32 @@ CWindowManagerUI* CControlUI::GetManager() const { return manager_; }
 
 void CControlUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init) {
   if (cover_ != nullptr) cover_->SetManager(manager, this, init);
-  // A control that loses its manager (the builder hands its tree out without one) will not tell
-  // it when it goes: the manager forgets it now, as it forgets a deleted one.
-  if (manager == nullptr && manager_ != nullptr) manager_->ReapObjects(this);
+  if (manager == nullptr) {
+    // The builder hands its tree out without a manager after configuring each control. What the
+    // manager took from the configuration (timers, a queued notification's sender) stays for the
+    // tree attached to it; it is forgotten when the control goes.
+    if (manager_ != nullptr) {
+      formerManager_ = manager_;
+      formerManagerLifetime_ = manager_->GetLifetime();
+    }
+  } else {
+    LeaveFormerManager(manager);
+  }
   manager_ = manager;
   parent_ = parent;
   if (init && parent_ != nullptr) Init();
+}
+
+CWindowManagerUI* CControlUI::FormerManager() const {
+  return formerManagerLifetime_.expired() ? nullptr : formerManager_;
+}
+
+void CControlUI::LeaveFormerManager(CWindowManagerUI* manager) {
+  CWindowManagerUI* former = FormerManager();
+  formerManager_ = nullptr;
+  formerManagerLifetime_.reset();
+  // Records of another window would outlive the control there: that manager forgets it now.
+  if (former != nullptr && former != manager) former->ReapObjects(this);
 }
 
 CControlUI* CControlUI::GetParent() const { return parent_; }

@@ -6,6 +6,8 @@
 // no setter knows are kept as custom attributes.
 #include <windows.h>
 
+#include <memory>
+
 #include "ui_core/drawing/ui_image.h"
 #include "ui_core/values/ui_attributes.h"
 #include "ui_core/values/ui_delegate.h"
@@ -245,8 +247,17 @@ private:
   void SetSizeRule(LONG& field, int value);
   // Places a visible cover over this control after its own SetPos.
   void PlaceCover();
+  // The manager that gave up this control while it still exists, else null.
+  CWindowManagerUI* FormerManager() const;
+  // The control gets a manager again: a former one that differs forgets it.
+  void LeaveFormerManager(CWindowManagerUI* manager);
 
   bool renaming_ = false;  // SetName is running the manager's rename of this control
+  // The manager that configured this control and gave it up (the skin builder hands its trees
+  // out without one): it may still keep timers and queued notifications of the control, which
+  // it must forget when the control goes. The lifetime tells whether that manager still exists.
+  CWindowManagerUI* formerManager_ = nullptr;
+  std::weak_ptr<void> formerManagerLifetime_;
 };
 
 }  // namespace SkinUI

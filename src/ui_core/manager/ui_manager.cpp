@@ -366,6 +366,11 @@ void CWindowManagerUI::RemoveFont(int id) {
   ResourceSetFor(false).RemoveFont(key);
 }
 
+HFONT CWindowManagerUI::FindFontById(int id) {
+  TFontEntryUI* entry = ResourceSetFor(false).FindFont(id);
+  return entry != nullptr ? entry->font.get() : nullptr;
+}
+
 void CWindowManagerUI::SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline,
                                       bool italic, bool shared) {
   TFontEntryUI* entry = MakeFontEntry(face, size, bold, underline, italic);

@@ -13,6 +13,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "base/unique_resource.h"
@@ -56,11 +57,20 @@ public:
   void Init(HWND window, const wchar_t* name = nullptr);
   bool AttachDialog(CControlUI* root);
   bool InitControls(CControlUI* control, CControlUI* parent = nullptr);
-  // Forgets every pointer to the control (called as it is destroyed, or when it loses this
-  // manager); a root reaped is no longer the manager's.
+  // Forgets every pointer to the control (called as it is destroyed, or when a control that this
+  // manager configured joins another window); a root reaped is no longer the manager's.
   void ReapObjects(CControlUI* control);
   // The window's end: forgets the root as ReapObjects does but keeps owning the tree.
   void LetGoOfRoot();
+  // A subtree taken out of the window's tree but kept alive: its names leave the index and a
+  // focus inside it is given up. What else the manager keeps of it (timers, queued
+  // notifications) goes when it is destroyed.
+  void ForgetSubtreeInTree(CControlUI* control);
+  // Whether the control belongs to the attached tree (its parents lead to the root).
+  bool IsInAttachedTree(const CControlUI* control) const;
+  // Expires when the manager ends: a control that this manager configured and then lost (a tree
+  // that the skin builder handed out) reaches the manager through it only while it exists.
+  std::weak_ptr<void> GetLifetime() const { return lifetime_; }
 
   HWND GetPaintWindow() const { return paintWindow_; }
   HDC GetPaintDC() const { return paintDC_.get(); }
@@ -105,6 +115,10 @@ public:
   // Frees the font under the id (in the table AddFont without shared uses) at once: only for a
   // font that nothing but its caller has been given (the fonts that mark-up makes for itself).
   void RemoveFont(int id);
+  // The font under the id in that same table, or null: unlike GetFont it takes negative ids and
+  // gives no default font. Mark-up keeps its own fonts under negative ids, which GetFont never
+  // gives out, so that no control or native edit can hold a font that mark-up frees.
+  HFONT FindFontById(int id);
   void SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline, bool italic,
                       bool shared = false);
   HFONT GetFont(int id);
@@ -267,7 +281,6 @@ private:
   void ForgetControl(CControlUI* control);  // ReapObjects but for the root pointer
   void ForgetInLists(CControlUI* control);
   void RegisterNames(CControlUI* control);
-  bool IsInAttachedTree(const CControlUI* control) const;
   static bool OfferToFilters(const CPtrArrayUI& filters, UINT message, WPARAM wParam,
                              LPARAM lParam, LRESULT& result);
   CControlUI* FindTabStop(CControlUI* from, bool forward);
@@ -379,6 +392,7 @@ private:
   TResourceSetUI resources_;
   CPtrArrayUI acceleratorTranslators_;
   std::mutex asyncLock_;  // the queue and its pending flag, for notifications from workers
+  std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);  // see GetLifetime
 };
 
 }  // namespace SkinUI

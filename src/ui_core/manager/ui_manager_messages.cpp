@@ -562,6 +562,10 @@ void CWindowManagerUI::KillFocusControl(CControlUI* gaining) {
 }
 
 void CWindowManagerUI::SetFocus(CControlUI* control, bool focusWindow) {
+  // Only a control of the window's tree takes the focus: one of a tree still being built (a tab
+  // page that the builder selects) may be discarded without the manager hearing of it. Such a
+  // control is refused before anything changes: the focus, native or not, stays where it is.
+  if (control != nullptr && !IsInAttachedTree(control)) return;
   if (focusWindow && paintWindow_ != nullptr && ::GetFocus() != paintWindow_ &&
       control != focus_ && !noActivate_) {
     ::SetFocus(paintWindow_);
@@ -569,8 +573,7 @@ void CWindowManagerUI::SetFocus(CControlUI* control, bool focusWindow) {
   if (control == focus_) return;
   ControlWatchUI watch(this, &control);
   KillFocusControl(control);
-  // Only a control of the window's tree takes the focus: one of a tree still being built (a tab
-  // page that the builder selects) may be discarded without the manager hearing of it.
+  // The handlers of "killfocus" may have taken the control out of the tree.
   if (control == nullptr || control->GetManager() != this || !IsInAttachedTree(control) ||
       !control->IsVisible() || !control->IsEnabled()) {
     return;

@@ -42,6 +42,16 @@ CControlUI* CALLBACK RegisterNameProc(CControlUI* control, LPVOID data) {
   return nullptr;
 }
 
+CControlUI* CALLBACK UnregisterNameProc(CControlUI* control, LPVOID data) {
+  auto* index = static_cast<CStringMapUI*>(data);
+  const CStringUI name = control->GetName();
+  // Another control of the same name keeps its entry.
+  if (!name.IsEmpty() && index->Find(name.GetData(), false) == control) {
+    index->Remove(name.GetData());
+  }
+  return nullptr;
+}
+
 CControlUI* CALLBACK FindByPointProc(CControlUI* control, LPVOID) { return control; }
 
 CControlUI* CALLBACK FindByNameProc(CControlUI* control, LPVOID data) {
@@ -448,6 +458,17 @@ void CWindowManagerUI::ReapObjects(CControlUI* control) {
   ForgetControl(control);
   // A root that goes is no longer the manager's to paint or to delete when it ends.
   if (control == root_) root_ = nullptr;
+}
+
+void CWindowManagerUI::ForgetSubtreeInTree(CControlUI* control) {
+  if (control == nullptr) return;
+  control->FindControl(&UnregisterNameProc, &nameIndex_, 0);
+  for (const CControlUI* c = focus_; c != nullptr; c = c->GetParent()) {
+    if (c == control) {
+      SetFocus(nullptr, false);
+      break;
+    }
+  }
 }
 
 void CWindowManagerUI::LetGoOfRoot() {

@@ -10,8 +10,11 @@
 #include "test_support.h"
 #include "ui_controls/installer/ui_button.h"
 #include "ui_controls/installer/ui_edit.h"
+#include "ui_core/drawing/ui_render.h"
+#include "ui_core/layout/ui_skin_builder.h"
 #include "ui_core/manager/ui_manager.h"
 #include "ui_core/manager/ui_resources.h"
+#include "ui_core/values/ui_string_or_id.h"
 
 namespace {
 
@@ -242,6 +245,67 @@ TEST(EditTest, AnOpenFieldKeepsItsFontWhenAJoiningLayoutDeclaresTheFontAgain) {
     EXPECT_EQ(std::wstring(w.edit->GetText().GetData()), L"x");
   }
   SkinUI::CWindowManagerUI::SetResourcePath(oldPath.GetData());
+}
+
+// Mark-up makes the fonts that its texts name under a ring of ids and frees a font when the ring
+// moves on. A skin that names an id the ring once used (as the field's font, or declaring a Font
+// under it) must not give the open native edit a font that the ring frees.
+TEST(EditTest, AnOpenFieldKeepsItsFontWhileMarkUpMakesFontsOfItsOwn) {
+  const struct {
+    bool declared;  // the skin declares a Font under the id
+    const char* what;
+  } cases[] = {
+      {false, "an id that the skin does not declare"},
+      {true, "an id that the skin declares a Font under"},
+  };
+  auto heightOf = [](HFONT font) {
+    LOGFONTW look = {};
+    return ::GetObjectW(font, sizeof(look), &look) != 0 ? look.lfHeight : 0;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EditWindow w;
+    SkinUI::CWindowManagerUI& manager = w.window.manager();
+    if (c.declared) {
+      SkinUI::CSkinBuilderUI builder;
+      builder.Create(SkinUI::CStringOrIdUI(
+                         L"<Window><Font id=\"1073741824\" name=\"Tahoma\" size=\"17\"/></Window>"),
+                     nullptr, nullptr, &manager);
+      ASSERT_EQ(heightOf(manager.GetFont(1073741824)), -17);
+    }
+    w.edit->SetAttribute(L"font", L"1073741824");
+    TestSupport::DibCanvas canvas(50, 50);
+    // Each text names a font of its own.
+    auto markUp = [&](int firstSize, int count) {
+      for (int size = firstSize; size < firstSize + count; ++size) {
+        const std::wstring text = L"<f Tahoma " + std::to_wstring(size) + L">X</f>";
+        RECT rc = {0, 0, 9999, 100};
+        SkinUI::CRenderUI::DrawHtmlText(canvas.dc(), &manager, rc, text.c_str(), 0xFF000000,
+                                        nullptr, nullptr, nullptr, -1,
+                                        DT_SINGLELINE | DT_CALCRECT);
+      }
+    };
+    markUp(20, 64);  // as many fonts as the ring holds
+    w.window.Attach();  // the field is the first tab stop: it opens
+    const HWND native = w.Open();
+    ASSERT_NE(native, nullptr);
+    const auto given = reinterpret_cast<HFONT>(::SendMessageW(native, WM_GETFONT, 0, 0));
+    ASSERT_NE(given, nullptr);
+    const LONG height = heightOf(given);
+    ASSERT_NE(height, 0);
+    if (c.declared) {
+      EXPECT_EQ(height, -17);
+    }
+    markUp(100, 200);  // the ring moves on over all its ids
+    ASSERT_TRUE(::IsWindow(native));
+    EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(native, WM_GETFONT, 0, 0)), given);
+    EXPECT_EQ(::GetObjectType(given), static_cast<DWORD>(OBJ_FONT)) << "the field's font is gone";
+    // A freed font's handle may come back for a font that mark-up makes next.
+    EXPECT_EQ(heightOf(given), height) << "the field's font is gone";
+    w.Type(L"x");
+    ::RedrawWindow(native, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(std::wstring(w.edit->GetText().GetData()), L"x");
+  }
 }
 
 TEST(EditTest, ClickingTheFocusedFieldOpensItAgain) {
