@@ -54,21 +54,47 @@ std::string ColorText(uint32_t argb) {
   return text;
 }
 
-void PumpPending() {
+namespace {
+// Takes one message off the queue and dispatches it; false when none is there.
+bool DispatchOne() {
   MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
+  if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  ::TranslateMessage(&msg);
+  ::DispatchMessageW(&msg);
+  return true;
+}
+
+// How long PumpPending goes on at most: a timer whose handling takes longer than its period (a
+// short animation timer on a slow or emulated machine) is due again at every look, so the queue
+// would never be empty.
+constexpr DWORD kPendingLimitMs = 10000;
+}  // namespace
+
+void PumpPending() {
+  const DWORD start = ::GetTickCount();
+  while (DispatchOne()) {
+    if (::GetTickCount() - start >= kPendingLimitMs) return;
   }
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   const DWORD start = ::GetTickCount();
+  const auto timeIsUp = [&] { return ::GetTickCount() - start >= timeoutMs; };
   while (!done()) {
-    if (::GetTickCount() - start >= timeoutMs) return done();
-    PumpPending();
-    if (done()) return true;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    if (timeIsUp()) return done();
+    if (!DispatchOne()) {
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      continue;
+    }
+    // What is queued, as a whole; the condition and the time are looked at after each message,
+    // so that a queue that is never empty (see PumpPending) still ends the wait.
+    while (!done() && !timeIsUp() && DispatchOne()) {
+    }
+    if (done()) {
+      // As when the condition is met once the queue is empty: what came with it is handled too.
+      PumpPending();
+      return true;
+    }
   }
   return true;
 }
