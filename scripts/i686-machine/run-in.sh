@@ -81,9 +81,12 @@ handed=$(date +%s)
 
 # The waiter: the machine's loop sees it alive (guest-jobs.sh) and ends the job when it is gone.
 # It ends when the job has its exit code (0), when the machine stopped (1), when the machine
-# did not end the job past its limit (2), or when the machine's loop went silent (3).
+# did not end the job past its limit (2), when the machine's loop went silent (3), or when this
+# script is gone (4: it was killed, by CTest say, and no trap of it ran).
+me=$(process_start $$)
 (
   while [ ! -e "$job/rc" ]; do
+    [ "$(process_start $$ 2>/dev/null)" = "$me" ] && process_alive $$ || exit 4
     machine_runs || exit 1
     if [ "$limit" -gt 0 ] && [ $(($(date +%s) - handed)) -gt $((limit + margin * 3 / 4)) ]; then
       exit 2
