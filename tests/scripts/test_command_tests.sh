@@ -411,7 +411,8 @@ case_a_machine_that_hangs_once_ready_fails_its_jobs_within_minutes() {
   [ "$status" = 1 ] || fail "run-in.sh ended with $status, not 1"
   check_contains "the failure" "the machine stopped answering while sleep ran" "$out"
   check_contains "the console" "rcu_preempt detected stalls" "$out"
-  [ $((SECONDS - t)) -lt 30 ] || fail "the job failed only after $((SECONDS - t)) s"
+  # Well before the test's own hour: the silence, not the time-out, ended it.
+  [ $((SECONDS - t)) -lt 120 ] || fail "the job failed only after $((SECONDS - t)) s"
   bash "$c/scripts/i686-machine/boot.sh" --stop
   unset FAKE_GUEST TESSMARK_I686_MACHINE_SILENCE_LIMIT
 }
@@ -470,7 +471,7 @@ case_the_test_command_ends_all_it_started_whenever_it_ends() {
     [ "$status" != 0 ] || fail "$moment: test.sh ended with 0"
     [ "$moment" != xvfb-fails ] || check_contains "$moment: the reason" "Xvfb did not start" "$(cat "$tmp/test-$moment.log")"
     wait_for 30 no_leftovers || fail "$moment: still running after test.sh ended: $(leftovers)"
-    [ $((SECONDS - t)) -lt 40 ] || fail "$moment: it took $((SECONDS - t)) s to end everything"
+    [ $((SECONDS - t)) -lt 90 ] || fail "$moment: it took $((SECONDS - t)) s to end everything"
     [ ! -e "$c/build/i686-disk/pid" ] || fail "$moment: the disk build's pid file outlived it"
   done
 }
