@@ -96,9 +96,12 @@ cp "$fake" "$work/packages/BrisolanSetup.exe"
 truncate -s 1572864 "$work/packages/BrisolanSetup.exe"
 
 # start_server NAME [package_server options]: sets URL_<NAME>; its requests go to $work/NAME.log.
+# The servers are ended when the suite ends; their own lifetime only ends one left behind, and it
+# is the suite's time-out: a fixed 15 minutes ran out before the last cases in the emulated machine.
+server_seconds=${TESSMARK_TEST_TIMEOUT:-900}
 start_server() {
   local name=$1; shift
-  "$TESSMARK_WINE" "$server_exe" "$(winpath "$work/packages")" --port 0 --seconds 900 \
+  "$TESSMARK_WINE" "$server_exe" "$(winpath "$work/packages")" --port 0 --seconds "$server_seconds" \
     --log "$(winpath "$work/$name.log")" "$@" >"$work/$name.out" 2>&1 &
   servers+=($!)
 }
