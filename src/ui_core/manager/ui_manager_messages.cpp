@@ -570,7 +570,13 @@ void CWindowManagerUI::SetFocus(CControlUI* control, bool focusWindow) {
       control != focus_ && !noActivate_) {
     ::SetFocus(paintWindow_);
   }
-  if (control == focus_) return;
+  // A control that takes the focus here wins over a move to the next tab stop still pending (a
+  // page selected before the layout ran): that move would take the focus from it at the next
+  // paint.
+  if (control == focus_) {
+    if (control != nullptr) focusNeeded_ = false;
+    return;
+  }
   ControlWatchUI watch(this, &control);
   KillFocusControl(control);
   // The handlers of "killfocus" may have taken the control out of the tree.
@@ -579,6 +585,7 @@ void CWindowManagerUI::SetFocus(CControlUI* control, bool focusWindow) {
     return;
   }
   focus_ = control;
+  focusNeeded_ = false;
   RaiseEvent(control, kEventSetFocus, mousePoint_);
   if (control != nullptr) SendNotify(control, L"setfocus");
 }

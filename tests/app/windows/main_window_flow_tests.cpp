@@ -183,6 +183,34 @@ TEST_F(MainWindowFlow, UntickingTheTermsDisablesTheCustomButtonAndTheLinkKeepsIn
   EXPECT_EQ(Page(), 1);
 }
 
+TEST_F(MainWindowFlow, TheCustomPageOpensWithItsInstallButtonFocusedAndKeepsItAfterItsPaints) {
+  SkinUI::CControlUI* custom = Control(L"customeBtn");
+  ASSERT_NE(custom, nullptr);
+  const HWND hwnd = window_->GetHWND();
+  std::vector<std::wstring> focused;
+  int step = 0;
+  RunLoop([&]() {
+    switch (step++) {
+      case 0: AppTest::ClickControl(hwnd, custom); return false;
+      case 1:
+      case 2:
+      case 3: {
+        // The page's layout and the paints that follow it.
+        ::UpdateWindow(hwnd);
+        SkinUI::CControlUI* focus = window_->GetManager().GetFocus();
+        focused.push_back(focus != nullptr ? focus->GetName().GetData() : L"(none)");
+        return false;
+      }
+      default: window_->Close(0); return true;
+    }
+  });
+  EXPECT_EQ(Page(), 1);
+  ASSERT_EQ(focused.size(), 3u);
+  for (size_t i = 0; i < focused.size(); ++i) {
+    EXPECT_EQ(focused[i], L"customeInstallBtn") << "look " << i;
+  }
+}
+
 // --- the package installer's reports -------------------------------------------------------
 
 struct StartupCase {
