@@ -148,11 +148,15 @@ bool CContainerUI::Remove(CControlUI* control, bool doNotDestroy) {
 
 void CContainerUI::ReleaseChild(CControlUI* control) {
   // A child that lives on after its removal is no longer part of the window's tree: it takes no
-  // focus and its names leave the index. Without a manager it tells the one that knew it when
-  // it goes, if that one still exists.
+  // focus and its names leave the index. A focus inside it is given up while it still has its
+  // manager, as any loss of the focus is: an open native field hands the keyboard back to the
+  // window and leaves the manager's list of native windows. Without a manager it tells the one
+  // that knew it when it goes, if that one still exists.
   CWindowManagerUI* manager = control->GetManager();
+  if (manager != nullptr && !manager->ForgetSubtreeInTree(control)) return;  // a handler deleted it
+  // A "killfocus" handler may have given it a place of its own again.
+  if (control->GetParent() != this) return;
   control->SetManager(nullptr, nullptr, false);
-  if (manager != nullptr) manager->ForgetSubtreeInTree(control);
 }
 
 bool CContainerUI::RemoveAt(int index, bool doNotDestroy) {
@@ -167,8 +171,14 @@ void CContainerUI::RemoveAll() {
   children.reserve(static_cast<size_t>(items_.GetSize()));
   for (int i = 0; i < items_.GetSize(); ++i) children.push_back(ChildOf(items_, i));
   items_.Empty();
-  if (autoDestroy_) {
-    for (CControlUI* child : children) DisposeChild(child);
+  // Children that this container does not destroy leave the window's tree as one taken out with
+  // Remove does: none keeps a parent that may be deleted before it.
+  for (CControlUI* child : children) {
+    if (autoDestroy_) {
+      DisposeChild(child);
+    } else {
+      ReleaseChild(child);
+    }
   }
   NeedUpdate();
 }

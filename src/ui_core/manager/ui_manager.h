@@ -64,8 +64,9 @@ public:
   void LetGoOfRoot();
   // A subtree taken out of the window's tree but kept alive: its names leave the index and a
   // focus inside it is given up. What else the manager keeps of it (timers, queued
-  // notifications) goes when it is destroyed.
-  void ForgetSubtreeInTree(CControlUI* control);
+  // notifications) goes when it is destroyed. False when the control is gone after it (a
+  // "killfocus" handler deleted it).
+  bool ForgetSubtreeInTree(CControlUI* control);
   // Whether the control belongs to the attached tree (its parents lead to the root).
   bool IsInAttachedTree(const CControlUI* control) const;
   // Expires when the manager ends: a control that this manager configured and then lost (a tree

@@ -460,15 +460,17 @@ void CWindowManagerUI::ReapObjects(CControlUI* control) {
   if (control == root_) root_ = nullptr;
 }
 
-void CWindowManagerUI::ForgetSubtreeInTree(CControlUI* control) {
-  if (control == nullptr) return;
+bool CWindowManagerUI::ForgetSubtreeInTree(CControlUI* control) {
+  if (control == nullptr) return false;
   control->FindControl(&UnregisterNameProc, &nameIndex_, 0);
   for (const CControlUI* c = focus_; c != nullptr; c = c->GetParent()) {
     if (c == control) {
+      ControlWatchUI watch(this, &control);
       SetFocus(nullptr, false);
       break;
     }
   }
+  return control != nullptr;
 }
 
 void CWindowManagerUI::LetGoOfRoot() {

@@ -110,8 +110,10 @@ TEST(EditTest, EnterIsReportedAndKeepsTheNativeWindowOpen) {
 }
 
 TEST(EditTest, LosingTheFocusClosesTheNativeWindowAndKeepsTheText) {
-  enum class Away { ClickOnButton, FocusOtherControl, HideField };
-  for (const Away away : {Away::ClickOnButton, Away::FocusOtherControl, Away::HideField}) {
+  // TakeOut: the field is taken out of the window's tree but kept alive.
+  enum class Away { ClickOnButton, FocusOtherControl, HideField, TakeOut };
+  for (const Away away :
+       {Away::ClickOnButton, Away::FocusOtherControl, Away::HideField, Away::TakeOut}) {
     EditWindow w;
     w.window.Attach();
     const HWND native = w.Open();
@@ -129,10 +131,21 @@ TEST(EditTest, LosingTheFocusClosesTheNativeWindowAndKeepsTheText) {
       case Away::HideField:
         w.edit->SetVisible(false);
         break;
+      case Away::TakeOut:
+        ASSERT_TRUE(w.window.root()->Remove(w.edit, true));
+        break;
     }
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(native); })) << static_cast<int>(away);
     EXPECT_EQ(w.edit->GetNativeWindow(), nullptr);
     EXPECT_EQ(std::wstring(w.edit->GetText().GetData()), L"D:\\Games");
+    if (away == Away::TakeOut) {
+      EXPECT_EQ(::GetFocus(), w.window.hwnd()) << "the keyboard is the window's again";
+      // Put back, it opens its native window again (the tree owns it again).
+      ASSERT_TRUE(w.window.root()->Add(w.edit));
+      const HWND again = w.Open();
+      ASSERT_NE(again, nullptr);
+      EXPECT_EQ(::GetFocus(), again);
+    }
   }
 }
 

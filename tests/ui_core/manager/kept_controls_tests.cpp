@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -202,6 +203,48 @@ TEST(KeptControls, AControlTakenOutButKeptAliveIsNoLongerPartOfTheTree) {
     EXPECT_EQ(manager.FindControl(L"kept"), kept);
     kept->SetFocus();
     EXPECT_EQ(manager.GetFocus(), kept);
+  }
+}
+
+TEST(KeptControls, ChildrenOfAContainerThatDestroysNoneLeaveTheTreeWithIt) {
+  const struct {
+    bool deleteContainer;  // else its children are all taken out at once (RemoveAll)
+    const char* what;
+  } cases[] = {
+      {false, "all taken out at once"},
+      {true, "the container deleted"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scene scene;
+    CContainerUI* box = scene.AddContainer(L"box", RECT{10, 40, 200, 120});
+    RecordingControl* kept = scene.Add(L"kept", RECT{5, 5, 55, 25}, kControlFlagTabStop, box);
+    const auto keptDestroyed = std::make_shared<bool>(false);
+    kept->destroyed = keptDestroyed;
+    ASSERT_TRUE(scene.Attach());
+    CWindowManagerUI& manager = scene.manager();
+    box->SetAutoDestroy(false);
+    manager.SetFocus(kept, false);
+    ASSERT_EQ(manager.GetFocus(), kept);
+
+    if (c.deleteContainer) {
+      box->SetDelayedDestroy(false);
+      scene.root->SetDelayedDestroy(false);
+      ASSERT_TRUE(scene.root->Remove(box));
+    } else {
+      box->RemoveAll();
+    }
+    ASSERT_FALSE(*keptDestroyed) << "the container destroys no child";
+    // No parent that may be gone before it: the tree's walks from the child end at the child.
+    EXPECT_EQ(kept->GetParent(), nullptr);
+    EXPECT_EQ(kept->GetManager(), nullptr);
+    EXPECT_EQ(manager.FindControl(L"kept"), nullptr);
+    EXPECT_EQ(manager.GetFocus(), nullptr);
+    kept->SetFocus();
+    EXPECT_EQ(manager.GetFocus(), nullptr);
+    scene.host.Repaint();
+    kept->Delete();
+    EXPECT_TRUE(*keptDestroyed);
   }
 }
 
